@@ -1,0 +1,23 @@
+#include "app/frmSplash.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // The browser engine refuses to run its sandbox as root.
+    if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Orvane"));
+    QApplication::setApplicationVersion(QStringLiteral("3.05"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto* splash = new frmSplash();
+    splash->show();
+    splash->raise();
+
+    // The splash timer opens the main frame; from there the frame runs the program.
+    return app.exec();
+}

@@ -1,0 +1,95 @@
+#include "common/uiServices.h"
+
+#include "common/mdl_func.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace ui {
+
+namespace {
+
+class DesktopServices final : public Services {
+public:
+    QMessageBox::StandardButton message(QWidget* parent, const QString& text,
+                                        const QString& title, QMessageBox::Icon icon,
+                                        QMessageBox::StandardButtons buttons) override {
+        QMessageBox box(icon, title, text, buttons, parent);
+        return static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+
+    std::optional<QString> openFile(QWidget* parent, const QString& filter,
+                                    const QString& proposedName) override {
+        const QString file = QFileDialog::getOpenFileName(parent, QString(), proposedName,
+                                                          mdl_func::dialogFilter(filter));
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    std::optional<QString> saveFile(QWidget* parent, const QString& filter,
+                                    const QString& proposedName) override {
+        const QString file = QFileDialog::getSaveFileName(parent, QString(), proposedName,
+                                                          mdl_func::dialogFilter(filter));
+        if (file.isEmpty())
+            return std::nullopt;
+        return file;
+    }
+
+    std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override {
+        const QColor c = QColorDialog::getColor(initial, parent);
+        if (!c.isValid())
+            return std::nullopt;
+        return c;
+    }
+
+    std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                        const QString& initial) override {
+        const QString dir = QFileDialog::getExistingDirectory(parent, title, initial);
+        if (dir.isEmpty())
+            return std::nullopt;
+        return dir;
+    }
+
+    bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
+};
+
+DesktopServices g_desktop;
+Services* g_current = &g_desktop;
+
+} // namespace
+
+Services& services() { return *g_current; }
+
+void install(Services* s) { g_current = s ? s : &g_desktop; }
+
+QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
+                                    QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons buttons) {
+    return services().message(parent, text, title, icon, buttons);
+}
+
+std::optional<QString> openFile(QWidget* parent, const QString& filter,
+                                const QString& proposedName) {
+    return services().openFile(parent, filter, proposedName);
+}
+
+std::optional<QString> saveFile(QWidget* parent, const QString& filter,
+                                const QString& proposedName) {
+    return services().saveFile(parent, filter, proposedName);
+}
+
+std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) {
+    return services().chooseColor(parent, initial);
+}
+
+std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
+                                    const QString& initial) {
+    return services().chooseFolder(parent, title, initial);
+}
+
+bool openUrl(const QUrl& url) { return services().openUrl(url); }
+
+} // namespace ui

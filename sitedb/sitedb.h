@@ -1,0 +1,93 @@
+#pragma once
+// The site database connection `conn` and the helpers every statement goes through.
+// Values are always bound to `?` placeholders; only fixed table and column names are
+// ever part of the SQL text.
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+namespace sitedb {
+
+// The name of the one connection the program keeps open on the site database.
+inline constexpr const char* connectionName = "conn";
+// The site database's file name inside the working folder.
+inline constexpr const char* fileName = "dalmbuilder.tdc";
+
+// What a statement did, or why it failed.
+struct Outcome {
+    bool ok = true;
+    QString error;
+    qint64 rowsAffected = 0;
+    QVariant lastInsertId;
+
+    explicit operator bool() const { return ok; }
+    static Outcome failure(const QString& why) { return {false, why, 0, {}}; }
+};
+
+// One row of a query. Columns are found without regard to letter case.
+class Row {
+public:
+    Row() = default;
+    explicit Row(QSqlRecord record) : m_record(std::move(record)) {}
+
+    bool has(const QString& column) const { return m_record.indexOf(column) >= 0; }
+    QVariant value(const QString& column) const;
+    // The text of a column; null reads as empty.
+    QString text(const QString& column) const;
+    // A whole number; null or text that is not a number reads as 0.
+    qint64 integer(const QString& column) const;
+    // A yes/no column; null reads as false.
+    bool flag(const QString& column) const;
+
+    const QSqlRecord& record() const { return m_record; }
+
+private:
+    QSqlRecord m_record;
+};
+
+struct Rows {
+    bool ok = true;
+    QString error;
+    QList<Row> rows;
+
+    bool isEmpty() const { return rows.isEmpty(); }
+    // The first row, or an empty row when there is none.
+    Row first() const { return rows.isEmpty() ? Row() : rows.front(); }
+};
+
+struct Statement {
+    QString sql;
+    QVariantList args;
+};
+
+// Opens `conn` on the given file and checks that it is a site database. A file that is
+// missing, unreadable or not a site database fails with the reason.
+Outcome open(const QString& file);
+void close();
+bool isOpen();
+QSqlDatabase conn();
+// The file `conn` is open on, or empty.
+QString currentFile();
+
+Rows query(const QString& sql, const QVariantList& args = {});
+Outcome exec(const QString& sql, const QVariantList& args = {});
+
+// Runs the statements as one transaction: all of them take effect or none.
+Outcome execAll(const QList<Statement>& statements);
+// Runs `body` inside one transaction; commits when it succeeds, rolls back otherwise.
+Outcome transaction(const std::function<Outcome()>& body);
+
+// The single `user_info` row: one column's text ("" when the table is empty), and an
+// update of one column. `column` must be a plain column name.
+QString userInfo(const QString& column);
+Outcome setUserInfo(const QString& column, const QString& value);
+
+// Creates a site database from SQL script files (statements separated by ";").
+Outcome createFromScripts(const QString& file, const QStringList& scripts);
+
+} // namespace sitedb
