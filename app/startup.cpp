@@ -1,12 +1,12 @@
 #include "app/startup.h"
 
+#include "common/gbk.h"
 #include "common/workspace.h"
 #include "sitedb/sitedb.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace startup {
 
@@ -64,14 +64,7 @@ QString readFirstLine(const QByteArray& bytes) {
     if (line.startsWith("\xEF\xBB\xBF"))
         line.remove(0, 3);
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(line);
-    if (utf8.hasError()) {
-        QStringDecoder gbk("GBK");
-        if (gbk.isValid())
-            text = gbk.decode(line);
-    }
-    return text;
+    return gbk::isValidUtf8(line) ? QString::fromUtf8(line) : gbk::decode(line);
 }
 
 QString folderFromLine(const QString& line, const QString& currentPath) {
