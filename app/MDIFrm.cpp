@@ -76,13 +76,25 @@ void MDIFrm::fail(QWidget* splash, const QString& text) {
     ui::message(nullptr, text, QStringLiteral("错误"), QMessageBox::Critical);
 }
 
-QString MDIFrm::currentPath() const { return workspace::currentPath(); }
-QString MDIFrm::currImgPath() const { return workspace::currImgPath(); }
-QString MDIFrm::currDataPath() const { return workspace::currDataPath(); }
-QSqlDatabase MDIFrm::conn() const { return sitedb::conn(); }
+QString MDIFrm::currentPath() const {
+    return workspace::currentPath();
+}
+QString MDIFrm::currImgPath() const {
+    return workspace::currImgPath();
+}
+QString MDIFrm::currDataPath() const {
+    return workspace::currDataPath();
+}
+QSqlDatabase MDIFrm::conn() const {
+    return sitedb::conn();
+}
 
-QString MDIFrm::encode(const QString& text) const { return mdl_func::encode(text); }
-QString MDIFrm::decode(const QString& text) const { return mdl_func::decode(text); }
+QString MDIFrm::encode(const QString& text) const {
+    return mdl_func::encode(text);
+}
+QString MDIFrm::decode(const QString& text) const {
+    return mdl_func::decode(text);
+}
 
 void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.

@@ -3,14 +3,18 @@
 #include "app/MDIFrm.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QScreen>
 
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(480, 300);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -42,10 +42,12 @@ bool emptyFolder(const QString& folder, QString* why) {
     const QFileInfoList entries =
         dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& e : entries) {
-        const bool gone = e.isDir() && !e.isSymLink() ? QDir(e.absoluteFilePath()).removeRecursively()
-                                                      : QFile::remove(e.absoluteFilePath());
+        const bool gone = e.isDir() && !e.isSymLink()
+                              ? QDir(e.absoluteFilePath()).removeRecursively()
+                              : QFile::remove(e.absoluteFilePath());
         if (!gone) {
-            *why = QStringLiteral("无法删除“%1”").arg(QDir::toNativeSeparators(e.absoluteFilePath()));
+            *why =
+                QStringLiteral("无法删除“%1”").arg(QDir::toNativeSeparators(e.absoluteFilePath()));
             return false;
         }
     }
@@ -79,8 +81,9 @@ QString folderFromLine(const QString& line, const QString& currentPath) {
 
 QString pristineFolder(const QString& currentPath) {
     const QDir dir(currentPath);
-    const QStringList found = dir.entryList({QStringLiteral("initdata")}, QDir::Dirs | QDir::NoDotAndDotDot,
-                                            QDir::Name | QDir::IgnoreCase);
+    const QStringList found =
+        dir.entryList({QStringLiteral("initdata")}, QDir::Dirs | QDir::NoDotAndDotDot,
+                      QDir::Name | QDir::IgnoreCase);
     for (const QString& name : found) {
         if (name.compare(QLatin1String("initdata"), Qt::CaseInsensitive) == 0)
             return currentPath + name + u'/';
@@ -140,7 +143,8 @@ Workspace resolveWorkspace(const QString& currentPath) {
                                    .arg(QDir::toNativeSeparators(pristine + db));
                 return ws;
             }
-            if (!emptyFolder(defaultPath, &why) || !copyOver(pristine + db, defaultPath + db, &why)) {
+            if (!emptyFolder(defaultPath, &why) ||
+                !copyOver(pristine + db, defaultPath + db, &why)) {
                 ws.problems << why;
                 return ws;
             }

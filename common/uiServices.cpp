@@ -13,8 +13,8 @@ namespace {
 
 class DesktopServices final : public Services {
 public:
-    QMessageBox::StandardButton message(QWidget* parent, const QString& text,
-                                        const QString& title, QMessageBox::Icon icon,
+    QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
+                                        QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons) override {
         QMessageBox box(icon, title, text, buttons, parent);
         return static_cast<QMessageBox::StandardButton>(box.exec());
@@ -61,13 +61,16 @@ Services* g_current = &g_desktop;
 
 } // namespace
 
-Services& services() { return *g_current; }
+Services& services() {
+    return *g_current;
+}
 
-void install(Services* s) { g_current = s ? s : &g_desktop; }
+void install(Services* s) {
+    g_current = s ? s : &g_desktop;
+}
 
 QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
-                                    QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons buttons) {
+                                    QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
     return services().message(parent, text, title, icon, buttons);
 }
 
@@ -85,11 +88,12 @@ std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) {
     return services().chooseColor(parent, initial);
 }
 
-std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
-                                    const QString& initial) {
+std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& initial) {
     return services().chooseFolder(parent, title, initial);
 }
 
-bool openUrl(const QUrl& url) { return services().openUrl(url); }
+bool openUrl(const QUrl& url) {
+    return services().openUrl(url);
+}
 
 } // namespace ui

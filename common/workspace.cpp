@@ -16,11 +16,21 @@ QString withSeparator(const QString& folder) {
     return path == u"/" ? path : path + u'/';
 }
 
-QString currentPath() { return g_currentPath; }
-QString currImgPath() { return g_workingPath; }
-QString currDataPath() { return g_workingPath; }
+QString currentPath() {
+    return g_currentPath;
+}
+QString currImgPath() {
+    return g_workingPath;
+}
+QString currDataPath() {
+    return g_workingPath;
+}
 
-void setCurrentPath(const QString& path) { g_currentPath = withSeparator(path); }
-void setWorkingPath(const QString& path) { g_workingPath = withSeparator(path); }
+void setCurrentPath(const QString& path) {
+    g_currentPath = withSeparator(path);
+}
+void setWorkingPath(const QString& path) {
+    g_workingPath = withSeparator(path);
+}
 
 } // namespace workspace

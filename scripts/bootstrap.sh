@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite
-  qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev
+  qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6webenginecore6-bin
   libgl-dev libxkbcommon-dev
   libzip-dev zip unzip socat
   fonts-wqy-microhei
@@ -31,4 +31,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${as_root[@]}" apt-get update -q
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get install -y -q "${missing[@]}"

@@ -20,9 +20,12 @@ private Q_SLOTS:
     void brokenDatabaseStopsWithMessage();
     void splashOpensFrameOnThirdTick();
     void encodeAndDecodeAreOffered();
+    void closingUnloadsEveryWindow();
 };
 
-void TestMdiFrm::cleanup() { sitedb::close(); }
+void TestMdiFrm::cleanup() {
+    sitedb::close();
+}
 
 void TestMdiFrm::loadTitlesFrameWithSiteName() {
     TempInstall inst;
@@ -101,6 +104,22 @@ void TestMdiFrm::encodeAndDecodeAreOffered() {
     frm.setAttribute(Qt::WA_DeleteOnClose, false);
     QCOMPARE(frm.encode("a b"), QStringLiteral("a&nbsp;b"));
     QCOMPARE(frm.decode("a&nbsp;b"), QStringLiteral("a b"));
+}
+
+void TestMdiFrm::closingUnloadsEveryWindow() {
+    TempInstall inst;
+    ScriptedUi ui;
+    auto* frm = new MDIFrm;
+    QPointer<MDIFrm> watch(frm);
+    QVERIFY(frm->load(nullptr, inst.currentPath()));
+    // A window of its own, as the message and notice windows are.
+    auto* other = new QWidget;
+    other->setAttribute(Qt::WA_DeleteOnClose);
+    other->show();
+    QPointer<QWidget> otherWatch(other);
+    frm->close();
+    QTRY_VERIFY(watch.isNull());
+    QTRY_VERIFY(otherWatch.isNull());
 }
 
 QTEST_MAIN(TestMdiFrm)

@@ -57,7 +57,8 @@ void TestStartup::folderFromLine() {
     QCOMPARE(startup::folderFromLine(QString(), "/inst/"), QString());
     QCOMPARE(startup::folderFromLine("/srv/site", "/inst/"), QStringLiteral("/srv/site/"));
     QCOMPARE(startup::folderFromLine("/srv/site/", "/inst/"), QStringLiteral("/srv/site/"));
-    QCOMPARE(startup::folderFromLine("C:\\sites\\a\\", "/inst/"), QStringLiteral("/inst/C:/sites/a/"));
+    QCOMPARE(startup::folderFromLine("C:\\sites\\a\\", "/inst/"),
+             QStringLiteral("/inst/C:/sites/a/"));
     QCOMPARE(startup::folderFromLine("mine", "/inst/"), QStringLiteral("/inst/mine/"));
 }
 
@@ -67,7 +68,8 @@ void TestStartup::freshInstallationIsSeeded() {
     QVERIFY(ws.problems.isEmpty());
     QCOMPARE(ws.workPath, inst.defaultWorkPath());
     QVERIFY(ws.reseeded);
-    QCOMPARE(readAll(inst.defaultWorkPath() + kDb), readAll(inst.currentPath() + "initdata/" + kDb));
+    QCOMPARE(readAll(inst.defaultWorkPath() + kDb),
+             readAll(inst.currentPath() + "initdata/" + kDb));
 
     // A second start finds the database and changes nothing.
     inst.write("userImages/logo.gif", "GIF89a");
@@ -118,7 +120,8 @@ void TestStartup::namedFolderMissingFallsBack() {
     const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
     QCOMPARE(ws.workPath, inst.defaultWorkPath());
     QVERIFY(ws.iniReset);
-    QCOMPARE(readAll(inst.currentPath() + "initPath.ini"), readAll(inst.currentPath() + "initdata/initPath.ini"));
+    QCOMPARE(readAll(inst.currentPath() + "initPath.ini"),
+             readAll(inst.currentPath() + "initdata/initPath.ini"));
     // The default folder had its database: nothing of it is emptied.
     QVERIFY(!ws.reseeded);
     QVERIFY(QFile::exists(inst.defaultWorkPath() + "keep.jpg"));
@@ -179,7 +182,8 @@ void TestStartup::missingPristineCopyIsReported() {
 }
 
 void TestStartup::title() {
-    QCOMPARE(startup::frameTitle(QStringLiteral("奥凡科技")), QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
+    QCOMPARE(startup::frameTitle(QStringLiteral("奥凡科技")),
+             QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
     QCOMPARE(startup::frameTitle(QString()), QStringLiteral("--Orvane自动建站系列软件"));
 }
 

@@ -26,8 +26,8 @@ void TestMdlFunc::encodeGivesStoredForm_data() {
     QTest::addColumn<QString>("stored");
     QTest::newRow("windows line break, apostrophe, two spaces, quote")
         << QStringLiteral("a\r\nb'c  d\"e") << QStringLiteral("a<br>b&#39;c&nbsp;&nbsp;d&#34;e");
-    QTest::newRow("lone line feed of a text box") << QStringLiteral("一\n二")
-                                                  << QStringLiteral("一<br>二");
+    QTest::newRow("lone line feed of a text box")
+        << QStringLiteral("一\n二") << QStringLiteral("一<br>二");
     QTest::newRow("lone carriage return") << QStringLiteral("x\ry") << QStringLiteral("x<br>y");
     QTest::newRow("ampersand untouched") << QStringLiteral("A&B") << QStringLiteral("A&B");
     QTest::newRow("empty") << QString() << QString();
@@ -142,8 +142,9 @@ void TestMdlFunc::htmlColor() {
 }
 
 void TestMdlFunc::dialogFilter() {
-    QCOMPARE(mdl_func::dialogFilter(QStringLiteral("图片文件(*.jpg;*.gif)|*.jpg;*.gif|所有文件|*.*")),
-             QStringLiteral("图片文件(*.jpg;*.gif) (*.jpg *.gif);;所有文件 (*.*)"));
+    QCOMPARE(
+        mdl_func::dialogFilter(QStringLiteral("图片文件(*.jpg;*.gif)|*.jpg;*.gif|所有文件|*.*")),
+        QStringLiteral("图片文件(*.jpg;*.gif) (*.jpg *.gif);;所有文件 (*.*)"));
 }
 
 QTEST_GUILESS_MAIN(TestMdlFunc)

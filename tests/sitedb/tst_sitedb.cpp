@@ -49,21 +49,23 @@ void TestSitedb::pristineHasEveryTableAndColumn_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
     QTest::newRow("user_info") << QStringLiteral("user_info")
-                               << QStringList{"user_ID", "webName", "dalm_name", "Address",
-                                              "linkMan", "Tel", "Mobile", "Fax", "Zip", "Email",
-                                              "logo", "site_name", "accountNo", "defaultTmpl",
-                                              "headTmpl", "defaultFont", "headFont", "backGround",
-                                              "defaultFile", "topHead", "field01", "field02",
-                                              "field03", "field04", "field05", "adBoard",
-                                              "javascript", "field06"};
+                               << QStringList{
+                                      "user_ID",   "webName",     "dalm_name",   "Address",
+                                      "linkMan",   "Tel",         "Mobile",      "Fax",
+                                      "Zip",       "Email",       "logo",        "site_name",
+                                      "accountNo", "defaultTmpl", "headTmpl",    "defaultFont",
+                                      "headFont",  "backGround",  "defaultFile", "topHead",
+                                      "field01",   "field02",     "field03",     "field04",
+                                      "field05",   "adBoard",     "javascript",  "field06"};
     QTest::newRow("firstCatalog") << QStringLiteral("firstCatalog")
-                                  << QStringList{"firstCatalog", "catalog", "orderID", "aspFileName"};
+                                  << QStringList{"firstCatalog", "catalog", "orderID",
+                                                 "aspFileName"};
     QTest::newRow("secondCatalog")
         << QStringLiteral("secondCatalog")
         << QStringList{"firstCatalog", "secondCatalog", "catalog", "orderID", "aspFileName"};
     QTest::newRow("thirdCatalog") << QStringLiteral("thirdCatalog")
                                   << QStringList{"firstCatalog", "secondCatalog", "thirdCatalog",
-                                                 "catalog", "orderID", "aspFileName"};
+                                                 "catalog",      "orderID",       "aspFileName"};
     QTest::newRow("content01") << QStringLiteral("content01") << contentColumns("firstCatalog");
     QTest::newRow("content02") << QStringLiteral("content02") << contentColumns("secondCatalog");
     QTest::newRow("content03") << QStringLiteral("content03") << contentColumns("thirdCatalog");
@@ -96,7 +98,8 @@ void TestSitedb::pristineSeed() {
     QVERIFY(u.text("site_name").isEmpty());
     QVERIFY(u.text("field06").contains(QLatin1String("||")));
 
-    const sitedb::Rows types = sitedb::query(QStringLiteral("SELECT * FROM prodType ORDER BY type_ID"));
+    const sitedb::Rows types =
+        sitedb::query(QStringLiteral("SELECT * FROM prodType ORDER BY type_ID"));
     QVERIFY(types.rows.size() >= 5);
     for (const sitedb::Row& t : types.rows) {
         const sitedb::Rows classes = sitedb::query(
@@ -112,9 +115,9 @@ void TestSitedb::namesAreCaseInsensitive() {
     QVERIFY(sitedb::exec(QStringLiteral("INSERT INTO firstcatalog (FIRSTCATALOG, [catalog], "
                                         "orderid) VALUES (?, ?, ?)"),
                          {QStringLiteral("公司简介"), true, 1}));
-    const sitedb::Rows r =
-        sitedb::query(QStringLiteral("SELECT * FROM firstCatalog WHERE(firstCatalog.firstCatalog=?)"),
-                      {QStringLiteral("公司简介")});
+    const sitedb::Rows r = sitedb::query(
+        QStringLiteral("SELECT * FROM firstCatalog WHERE(firstCatalog.firstCatalog=?)"),
+        {QStringLiteral("公司简介")});
     QCOMPARE(r.rows.size(), 1);
     QVERIFY(r.first().flag("Catalog"));
     QCOMPARE(r.first().integer("ORDERID"), 1);
@@ -140,8 +143,9 @@ void TestSitedb::identifiersAreWide() {
     // Record numbers beyond 16 bits stay whole.
     QVERIFY(sitedb::exec(QStringLiteral("INSERT INTO content01 (ID, firstCatalog) VALUES (?, ?)"),
                          {qint64(5000000000), QStringLiteral("新闻")}));
-    const sitedb::Outcome next = sitedb::exec(
-        QStringLiteral("INSERT INTO content01 (firstCatalog) VALUES (?)"), {QStringLiteral("新闻")});
+    const sitedb::Outcome next =
+        sitedb::exec(QStringLiteral("INSERT INTO content01 (firstCatalog) VALUES (?)"),
+                     {QStringLiteral("新闻")});
     QVERIFY(next);
     QCOMPARE(next.lastInsertId.toLongLong(), qint64(5000000001));
     const sitedb::Rows r = sitedb::query(

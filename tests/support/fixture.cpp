@@ -30,7 +30,9 @@ bool copyTree(const QString& from, const QString& to) {
 
 } // namespace
 
-QString builtInstallPath() { return QStringLiteral(ORVANE_BIN_DIR "/"); }
+QString builtInstallPath() {
+    return QStringLiteral(ORVANE_BIN_DIR "/");
+}
 
 TempInstall::TempInstall() {
     m_ok = m_dir.isValid() && copyTree(QStringLiteral(ORVANE_BIN_DIR), m_dir.path());
@@ -47,7 +49,9 @@ TempInstall::~TempInstall() {
         sitedb::close();
 }
 
-QString TempInstall::currentPath() const { return workspace::withSeparator(m_dir.path()); }
+QString TempInstall::currentPath() const {
+    return workspace::withSeparator(m_dir.path());
+}
 
 bool TempInstall::openSite() {
     const QString db = QString::fromLatin1(sitedb::fileName);

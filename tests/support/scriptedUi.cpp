@@ -1,11 +1,15 @@
 #include "scriptedUi.h"
 
-ScriptedUi::ScriptedUi() { ui::install(this); }
+ScriptedUi::ScriptedUi() {
+    ui::install(this);
+}
 
-ScriptedUi::~ScriptedUi() { ui::install(nullptr); }
+ScriptedUi::~ScriptedUi() {
+    ui::install(nullptr);
+}
 
-QMessageBox::StandardButton ScriptedUi::message(QWidget*, const QString& text,
-                                                const QString& title, QMessageBox::Icon icon,
+QMessageBox::StandardButton ScriptedUi::message(QWidget*, const QString& text, const QString& title,
+                                                QMessageBox::Icon icon,
                                                 QMessageBox::StandardButtons buttons) {
     messages.append({text, title, icon, buttons});
     if (!answers.isEmpty())
