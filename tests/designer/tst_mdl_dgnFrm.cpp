@@ -11,6 +11,7 @@ private Q_SLOTS:
     void catalogueHasElevenFormats();
     void keysAreExact_data();
     void keysAreExact();
+    void everyFormatIsInstalled();
     void tablesHoldFullPicturePaths();
     void tilesStandThreeToARow_data();
     void tilesStandThreeToARow();
@@ -51,6 +52,17 @@ void TestMdlDgnFrm::keysAreExact() {
     QFETCH(bool, product);
     QCOMPARE(mdl_dgnFrm::isFormatKey(key), format);
     QCOMPARE(mdl_dgnFrm::isProductFormat(key), product);
+}
+
+void TestMdlDgnFrm::everyFormatIsInstalled() {
+    const QString install = builtInstallPath();
+    for (const auto& f : mdl_dgnFrm::displayFormats()) {
+        QVERIFY2(QFileInfo(install + f.previewPage).isFile(), qPrintable(f.previewPage));
+        QVERIFY2(QFileInfo(install + f.picture).isFile(), qPrintable(f.picture));
+    }
+    for (const char* page : {"tmplImg/welcome01.htm", "tmplImg/welcome02.htm", "images/H_POINT.CUR",
+                             "images/fclose.png", "images/file.png"})
+        QVERIFY2(QFileInfo(install + QLatin1String(page)).isFile(), page);
 }
 
 void TestMdlDgnFrm::tablesHoldFullPicturePaths() {
