@@ -4,6 +4,7 @@
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "designer/designFrm.h"
 #include "sitedb/sitedb.h"
 
 #include <QApplication>
@@ -87,6 +88,7 @@ QString MDIFrm::decode(const QString& text) const { return mdl_func::decode(text
 void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
+    addWorkWindow(new designFrm);
     showWorkWindow(QStringLiteral("designFrm"));
 }
 
