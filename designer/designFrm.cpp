@@ -249,9 +249,10 @@ bool designFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void designFrm::reloadTree() {
-    catalogTree::loadTree(tvw_nav);
-    ++m_generation;
+    // An edit still open ends with the nodes it was on.
     editNode = nullptr;
+    ++m_generation;
+    catalogTree::loadTree(tvw_nav);
     setCurrent(catalogTree::root(tvw_nav));
 }
 
@@ -388,13 +389,13 @@ void designFrm::ppMnu_del_Click() {
 }
 
 void designFrm::ppMnu_moveUp_Click() {
-    move(true);
+    moveNode(true);
 }
 void designFrm::ppMnu_moveDown_Click() {
-    move(false);
+    moveNode(false);
 }
 
-void designFrm::move(bool up) {
+void designFrm::moveNode(bool up) {
     if (!mNode)
         return;
     if (isRoot(mNode)) {

@@ -93,7 +93,7 @@ private:
     void setCurrent(QTreeWidgetItem* node);
     // Enables the commands that add below the current node and move it.
     void updateCommands();
-    void move(bool up);
+    void moveNode(bool up);
     void openModFile(bool modal);
     void showHint(const QString& text);
 

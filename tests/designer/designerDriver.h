@@ -4,6 +4,7 @@
 
 #include "designer/catalogTree.h"
 #include "designer/mdl_nov.h"
+#include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
 #include <QApplication>
@@ -77,4 +78,13 @@ inline void clickNode(QTreeWidget* tree, const QString& text, Qt::MouseButton bu
 
 inline qint64 countRows(const QString& sql, const QVariantList& args = {}) {
     return sitedb::query(sql, args).first().integer(QStringLiteral("n"));
+}
+
+// The last message shown: its text, title and icon.
+inline void verifyLastMessage(const ScriptedUi& ui, const QString& text, const QString& title,
+                              QMessageBox::Icon icon) {
+    QVERIFY(!ui.messages.isEmpty());
+    QCOMPARE(ui.last().text, text);
+    QCOMPARE(ui.last().title, title);
+    QCOMPARE(ui.last().icon, icon);
 }

@@ -1,4 +1,5 @@
 #include "designer/catalogTree.h"
+#include "designerDriver.h"
 #include "fixture.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
@@ -131,9 +132,8 @@ void TestCatalogTree::failedLoadKeepsWhatWasRead() {
     QTreeWidget tree;
     QVERIFY(!catalogTree::loadTree(&tree));
     QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.last().text, QStringLiteral("不期望的错误！errNo:mdl_nov"));
-    QCOMPARE(ui.last().title, QStringLiteral("提示"));
-    QCOMPARE(ui.last().icon, QMessageBox::Critical);
+    verifyLastMessage(ui, QStringLiteral("不期望的错误！errNo:mdl_nov"), QStringLiteral("提示"),
+                      QMessageBox::Critical);
     QVERIFY(catalogTree::findByText(&tree, "甲"));
     QVERIFY(catalogTree::findByText(&tree, "甲一"));
 }

@@ -202,9 +202,7 @@ void TestDesignFrm::refusals() {
     else
         m_frm->ppMnu_moveDown_Click();
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, text);
-    QCOMPARE(m_ui->last().title, title);
-    QCOMPARE(m_ui->last().icon, icon);
+    verifyLastMessage(*m_ui, text, title, icon);
     QCOMPARE(changed.count(), 0);
     QCOMPARE(catalogTree::allItems(m_frm->tvw_nav).size(), 8);
 }
@@ -215,9 +213,8 @@ void TestDesignFrm::deleteAsksThenRemovesTheBranch() {
     m_ui->answers.enqueue(QMessageBox::Ok);
     QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_delNode"), Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, QStringLiteral("确实要删除“公司简介”项吗？"));
-    QCOMPARE(m_ui->last().title, QStringLiteral("警告"));
-    QCOMPARE(m_ui->last().icon, QMessageBox::Question);
+    verifyLastMessage(*m_ui, QStringLiteral("确实要删除“公司简介”项吗？"), QStringLiteral("警告"),
+                      QMessageBox::Question);
     QCOMPARE(m_ui->last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     // The branch is gone from the tree and the tables, records included.
     QCOMPARE(catalogTree::allItems(m_frm->tvw_nav).size(), 3);
@@ -298,9 +295,8 @@ void TestDesignFrm::moveWithAMissingRowIsRefused() {
     QVERIFY(sitedb::exec("DELETE FROM firstCatalog WHERE firstCatalog='新闻'"));
     QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_up"), Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, QStringLiteral("排序索引值出错，排序失败!"));
-    QCOMPARE(m_ui->last().title, QStringLiteral("提示"));
-    QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
+    verifyLastMessage(*m_ui, QStringLiteral("排序索引值出错，排序失败!"), QStringLiteral("提示"),
+                      QMessageBox::Critical);
     QCOMPARE(mdl_nov::getOrderID(mdl_nov::Level::First, "联系我们").value, 3);
 }
 
@@ -363,9 +359,7 @@ void TestDesignFrm::renameInPlace() {
         return;
     }
     QTRY_COMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, message);
-    QCOMPARE(m_ui->last().title, title);
-    QCOMPARE(m_ui->last().icon, icon);
+    verifyLastMessage(*m_ui, message, title, icon);
     QCOMPARE(changed.count(), 0);
     // The tree was rebuilt from the unchanged tables.
     QVERIFY(node(m_frm->tvw_nav, text));
@@ -527,9 +521,8 @@ void TestDesignFrm::changeFormatOfTheRootIsRefused() {
     dgnFrm_modFile* dlg = m_frm->modelessModFile();
     QTest::mouseClick(dlg->cmd_cfm, Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, QStringLiteral("没有在左边选择栏目！"));
-    QCOMPARE(m_ui->last().title, QStringLiteral("警告"));
-    QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
+    verifyLastMessage(*m_ui, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
+                      QMessageBox::Critical);
     QVERIFY(dlg->isVisible());
     // So is a folder made current meanwhile.
     clickNode(m_frm->tvw_nav, "公司简介", Qt::LeftButton);

@@ -243,9 +243,7 @@ void TestNodeDialogs::addFolderRefusals() {
     dlg.txt_Name->setText(name);
     QTest::mouseClick(dlg.cmd_cfm, Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, message);
-    QCOMPARE(m_ui->last().title, title);
-    QCOMPARE(m_ui->last().icon, icon);
+    verifyLastMessage(*m_ui, message, title, icon);
     // Still open, the input kept, nothing written or added.
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.result(), 0);
@@ -293,9 +291,7 @@ void TestNodeDialogs::addFileRefusals() {
     dlg.disModelObj_click(1);
     QTest::mouseClick(dlg.cmd_cfm, Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    QCOMPARE(m_ui->last().text, message);
-    QCOMPARE(m_ui->last().title, title);
-    QCOMPARE(m_ui->last().icon, icon);
+    verifyLastMessage(*m_ui, message, title, icon);
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.txt_Name->text(), name);
     QCOMPARE(dlg.selectedModel(), QStringLiteral("prod02"));
