@@ -74,6 +74,8 @@ inline void clickNode(QTreeWidget* tree, const QString& text, Qt::MouseButton bu
     tree->scrollToItem(item);
     const QPoint at = tree->visualItemRect(item).center();
     QTest::mouseClick(tree->viewport(), button, {}, at);
+    // The designer handles the release once the view is done with it.
+    QCoreApplication::processEvents();
 }
 
 inline qint64 countRows(const QString& sql, const QVariantList& args = {}) {

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void moveSwapsWithTheNeighbour_data();
     void moveSwapsWithTheNeighbour();
     void moveWithAMissingRowIsRefused();
+    void failingStatementsAreReported_data();
+    void failingStatementsAreReported();
     void renameInPlace_data();
     void renameInPlace();
     void renameEscapeChangesNothing();
@@ -298,6 +300,68 @@ void TestDesignFrm::moveWithAMissingRowIsRefused() {
     verifyLastMessage(*m_ui, QStringLiteral("排序索引值出错，排序失败!"), QStringLiteral("提示"),
                       QMessageBox::Critical);
     QCOMPARE(mdl_nov::getOrderID(mdl_nov::Level::First, "联系我们").value, 3);
+}
+
+void TestDesignFrm::failingStatementsAreReported_data() {
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("move") << "BEFORE UPDATE ON firstCatalog"
+                          << "新闻"
+                          << "up"
+                          << "改变排序失败！"
+                          << "失败";
+    QTest::newRow("rename") << "BEFORE UPDATE ON secondCatalog"
+                            << "企业文化"
+                            << "rename"
+                            << "refused"
+                            << "提示";
+    QTest::newRow("click on a file") << ""
+                                     << "企业文化"
+                                     << "click"
+                                     << "secondCatalog"
+                                     << "提示";
+}
+
+void TestDesignFrm::failingStatementsAreReported() {
+    QFETCH(QString, trigger);
+    QFETCH(QString, node);
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    QFETCH(QString, title);
+    QSignalSpy changed(m_frm, &designFrm::catalogChanged);
+    clickNode(m_frm->tvw_nav, node, Qt::LeftButton);
+    // The click has been handled: the file's preview is shown.
+    QTRY_VERIFY(m_frm->findChild<QPushButton*>("cmd_mod")->isEnabled());
+    if (trigger.isEmpty())
+        QVERIFY(sitedb::exec("ALTER TABLE secondCatalog RENAME TO secondCatalogGone"));
+    else
+        QVERIFY(sitedb::exec("CREATE TRIGGER refuse " + trigger +
+                             " BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    if (command == u"up") {
+        m_frm->ppMnu_moveUp_Click();
+    } else if (command == u"click") {
+        clickNode(m_frm->tvw_nav, node, Qt::LeftButton);
+    } else {
+        m_frm->ppMnu_ren_Click();
+        QLineEdit* editor = nullptr;
+        QTRY_VERIFY((editor = m_frm->tvw_nav->findChild<QLineEdit*>()) && editor->isVisible());
+        editor->setText(QStringLiteral("企业精神"));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
+    QTRY_COMPARE(m_ui->messages.size(), 1);
+    QVERIFY2(m_ui->last().text.contains(message), qPrintable(m_ui->last().text));
+    QCOMPARE(m_ui->last().title, title);
+    QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
+    QCOMPARE(changed.count(), 0);
+    if (trigger.isEmpty())
+        return;
+    // The tree shows what the tables hold.
+    QVERIFY(catalogTree::findByText(m_frm->tvw_nav, node));
+    QVERIFY(mdl_nov::existNode(node));
+    QCOMPARE(mdl_nov::getOrderID(mdl_nov::Level::First, "公司简介").value, 1);
 }
 
 void TestDesignFrm::renameInPlace_data() {

@@ -77,6 +77,8 @@ void TestNodeDialogs::pickerStartsWithTheGeneralFormats() {
     QCOMPARE(dlg.disModelObj[1]->caption(), QStringLiteral("新闻格式"));
     QCOMPARE(dlg.disModelObj[1]->picName(), m_install->currentPath() + "images/gen02.gif");
     QVERIFY(dlg.disModelObj[1]->img->pixmap().width() > 0);
+    // The installation's hand cursor, not a stand-in.
+    QCOMPARE(dlg.disModelObj[1]->cursor().shape(), Qt::BitmapCursor);
     QCOMPARE(dlg.selectedModel(), QStringLiteral("txt"));
     QVERIFY(!dlg.cmb_type->isEnabled());
     QVERIFY(!dlg.cmb_class->isEnabled());
