@@ -19,6 +19,7 @@ private Q_SLOTS:
     void keysTagsImagesAndIndexes();
     void onlyTheRootIsExpanded();
     void reloadNumbersAfresh();
+    void fillingACleanedTreeCountsFromOne();
     void failedLoadKeepsWhatWasRead();
 
 private:
@@ -123,6 +124,16 @@ void TestCatalogTree::reloadNumbersAfresh() {
     QCOMPARE(catalogTree::key(catalogTree::findByText(&tree, "甲二")), QStringLiteral("snd_3_2"));
     QCOMPARE(catalogTree::previousSibling(catalogTree::findByText(&tree, "甲")), first);
     QCOMPARE(catalogTree::nextSibling(catalogTree::findByText(&tree, "甲")), nullptr);
+}
+
+void TestCatalogTree::fillingACleanedTreeCountsFromOne() {
+    sample();
+    QTreeWidget tree;
+    catalogTree::fill(&tree, mdl_nov::loadCatalog());
+    tree.clear();
+    catalogTree::fill(&tree, mdl_nov::loadCatalog());
+    QCOMPARE(catalogTree::index(catalogTree::root(&tree)), 1);
+    QCOMPARE(catalogTree::key(catalogTree::findByText(&tree, "甲二")), QStringLiteral("snd_2_2"));
 }
 
 void TestCatalogTree::failedLoadKeepsWhatWasRead() {
