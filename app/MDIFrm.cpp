@@ -4,6 +4,7 @@
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "designer/designFrm.h"
 #include "sitedb/sitedb.h"
 
 #include <QApplication>
@@ -99,6 +100,7 @@ QString MDIFrm::decode(const QString& text) const {
 void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
+    addWorkWindow(new designFrm);
     showWorkWindow(QStringLiteral("designFrm"));
 }
 
