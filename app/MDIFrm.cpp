@@ -112,7 +112,7 @@ void MDIFrm::addWorkWindow(QWidget* window) {
     // Work windows stay loaded for the whole run: closing one only hides it.
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     m_windows << sub;
-    window->show();
+    sub->showMaximized();
 }
 
 QWidget* MDIFrm::workWindow(const QString& name) const {
@@ -126,7 +126,7 @@ QWidget* MDIFrm::workWindow(const QString& name) const {
 void MDIFrm::showWorkWindow(const QString& name) {
     for (QMdiSubWindow* sub : m_windows) {
         if (sub->widget() && sub->widget()->objectName() == name) {
-            sub->show();
+            sub->showMaximized();
             m_area->setActiveSubWindow(sub);
             sub->widget()->setFocus();
             return;
