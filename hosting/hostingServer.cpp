@@ -95,7 +95,8 @@ public:
             if (!buffer.startsWith("<#")) {
                 const auto [at, tag] = nextTag(buffer, 0);
                 Q_UNUSED(tag);
-                if (at > 0 || (at < 0 && (flush || buffer.size() > limit()))) {
+                const bool partialTag = at < 0 && buffer.size() < 32 && mayBeginTag(buffer);
+                if (at > 0 || (at < 0 && !partialTag && (flush || buffer.size() > limit()))) {
                     // Bytes that belong to no message.
                     buffer.remove(0, at > 0 ? at : buffer.size());
                     reply(kErr);
@@ -113,10 +114,8 @@ public:
                     tag = t;
             }
             if (!tag) {
-                if (!flush && mayBeginTag(buffer)) {
-                    quiet.start();
-                    return;
-                }
+                if (mayBeginTag(buffer))
+                    return; // the rest of the tag is on its way
                 // An unknown tag: skip to the next known one.
                 const auto [at, next] = nextTag(buffer, 2);
                 Q_UNUSED(next);
@@ -254,6 +253,17 @@ int HostingServer::push(const QString& accountNo, const QByteArray& bytes) {
         }
     }
     return reached;
+}
+
+int HostingServer::dropConnections(const QString& accountNo) {
+    int closed = 0;
+    for (Session* s : QList<Session*>(m_sessions)) {
+        if (!s->account.isEmpty() && s->account == accountNo) {
+            s->socket->disconnectFromHost();
+            ++closed;
+        }
+    }
+    return closed;
 }
 
 int HostingServer::pushTalk(const QString& accountNo, const QString& text) {

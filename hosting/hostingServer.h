@@ -26,7 +26,7 @@ struct Options {
     // The most text kept waiting for the rest of a message, per connection.
     int maxTextBytes = 64 * 1024;
     // How long a message without a following tag waits for more bytes.
-    int quietMs = 25;
+    int quietMs = 80;
 };
 
 // A message from a client to the administrator.
@@ -58,6 +58,8 @@ public:
     int pushTalk(const QString& accountNo, const QString& text);
     int pushSystem(const QString& accountNo, const QString& text);
     int pushSelectTemplate(const QString& accountNo);
+    // Closes every connection logged in as `accountNo`; the number closed.
+    int dropConnections(const QString& accountNo);
 
     AccountStore& accounts() { return m_accounts; }
     const QList<TalkMessage>& talks() const { return m_talks; }

@@ -25,6 +25,7 @@ const char* kCommands = "commands:\n"
                         "  talk ACCOUNT TEXT      send an administrator message\n"
                         "  system ACCOUNT TEXT    send a system message (\"<br>\" breaks lines)\n"
                         "  template ACCOUNT       tell the client its template was refused\n"
+                        "  kick ACCOUNT           close the account's connections\n"
                         "  notice [TEXT]          set the notice (none when TEXT is left out)\n"
                         "  messages               list the messages kept for the administrator\n"
                         "  accounts               list the accounts and their site names\n"
@@ -43,6 +44,8 @@ void runCommand(hosting::HostingServer& server, const QString& line) {
         out() << "reached " << server.pushSystem(arg1, rest) << " connection(s)\n";
     } else if (cmd == u"template" && !arg1.isEmpty()) {
         out() << "reached " << server.pushSelectTemplate(arg1) << " connection(s)\n";
+    } else if (cmd == u"kick" && !arg1.isEmpty()) {
+        out() << "closed " << server.dropConnections(arg1) << " connection(s)\n";
     } else if (cmd == u"notice") {
         server.setNotice(line.section(u' ', 1, -1, QString::SectionSkipEmpty));
         out() << (server.notice().isEmpty() ? "no notice\n" : "notice set\n");
