@@ -55,6 +55,9 @@ updataFrm::updataFrm(QWidget* parent) : QWidget(parent) {
 }
 
 updataFrm::~updataFrm() {
+    // The socket dies with the window; its last events must not reach a half-gone window.
+    sckClient->disconnect(this);
+    m_sender->abort();
     mdl_upData::State& st = mdl_upData::state();
     if (st.socket == sckClient)
         st.socket.clear();
