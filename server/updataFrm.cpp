@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTcpSocket>
@@ -32,7 +31,6 @@ constexpr int kWidth = 10125 / 15;
 constexpr int kHeight = 6240 / 15;
 constexpr int kMinWidth = 10305 / 15;
 constexpr int kMinHeight = 5745 / 15;
-constexpr int kMaxFrameOffset = 1000 / 15;
 // Ticks of the 30 s inactivity timer before the connection is given up.
 constexpr int kIdleTicks = 20;
 
@@ -145,7 +143,8 @@ void updataFrm::buildControls() {
     fl->addWidget(account);
     fl->addWidget(site);
     fl->addWidget(desc, 1);
-    m_frame->setFixedSize(kMinWidth - 24, kMinHeight - 40);
+    fl->setSpacing(4);
+    m_frame->setMaximumWidth(kWidth - 12);
 
     StsBar = named(new QStatusBar(this), "StsBar");
     StsBar->setSizeGripEnabled(false);
@@ -154,6 +153,16 @@ void updataFrm::buildControls() {
     m_panel1->setMinimumWidth(220);
     StsBar->addWidget(m_panel1);
     StsBar->addWidget(m_panel2, 1);
+
+    // The frame stays centred across the window, near its top, above the status bar.
+    auto* centre = new QHBoxLayout;
+    centre->addStretch();
+    centre->addWidget(m_frame, 100);
+    centre->addStretch();
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 6, 0, 0);
+    outer->addLayout(centre, 1);
+    outer->addWidget(StsBar);
 
     sckClient = named(new QTcpSocket(this), "sckClient");
     timer_verion = named(new QTimer(this), "timer_verion");
@@ -230,15 +239,6 @@ void updataFrm::setPanel(int panel, const QString& text) {
 
 QString updataFrm::panelText(int panel) const {
     return (panel == 1 ? m_panel1 : m_panel2)->text();
-}
-
-void updataFrm::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    const int barHeight = StsBar->sizeHint().height();
-    StsBar->setGeometry(0, height() - barHeight, width(), barHeight);
-    const int x = qBound(0, (width() - m_frame->width()) / 2, kMaxFrameOffset);
-    const int y = qBound(0, (height() - barHeight - m_frame->height()) / 2, kMaxFrameOffset);
-    m_frame->move(x, y);
 }
 
 bool updataFrm::eventFilter(QObject* watched, QEvent* event) {

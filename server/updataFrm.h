@@ -66,7 +66,6 @@ public Q_SLOTS:
     void sckClient_Error();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
