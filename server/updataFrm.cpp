@@ -363,6 +363,9 @@ void updataFrm::cmd_disconn_Click() {
 void updataFrm::connectionEnded() {
     mdl_upData::State& st = mdl_upData::state();
     st.loggedIn = false;
+    // Nothing is left to time out or to ask for.
+    Timer_sck->stop();
+    timer_verion->stop();
     if (st.uploading || m_sender->isActive()) {
         m_sender->abort();
         st.uploading = false;
@@ -408,8 +411,10 @@ void updataFrm::sckClient_Error() {
 void updataFrm::sckClient_DataArrival() {
     using mdl_upData::Reply;
     mdl_upData::State& st = mdl_upData::state();
-    const mdl_upData::Action a =
-        mdl_upData::onServerData(sckClient->readAll(), st, txt_webName->text());
+    const QByteArray data = sckClient->readAll();
+    if (data.isEmpty())
+        return;
+    const mdl_upData::Action a = mdl_upData::onServerData(data, st, txt_webName->text());
     if (!a.error.isEmpty()) {
         ui::message(this, a.error);
         return;
@@ -468,6 +473,9 @@ void updataFrm::sckClient_DataArrival() {
     case Reply::None:
         break;
     }
+    // Data that came while a message box was open raises no new event of its own.
+    if (sckClient->bytesAvailable() > 0)
+        QTimer::singleShot(0, this, &updataFrm::sckClient_DataArrival);
 }
 
 // ---- timers ----

@@ -330,12 +330,16 @@ void TestUploadE2e::templateRefusal() {
 }
 
 void TestUploadE2e::serverClosesTheConnection() {
+    QVERIFY(sitedb::setUserInfo("site_name", QStringLiteral("demo")));
     QVERIFY(logIn());
+    m_frm->cmd_changeWebName_Click();
+    QTRY_VERIFY(m_frm->Timer_sck->isActive());
     QCOMPARE(m_server->dropConnections("20061001"), 1);
     QTRY_COMPARE(m_frm->panelText(1), QStringLiteral("已与服务器断开连接"));
     QVERIFY(m_frm->cmd_connSever->isEnabled());
     QVERIFY(!m_frm->cmd_disconn->isEnabled());
     QVERIFY(!mdl_upData::state().loggedIn);
+    QVERIFY(!m_frm->Timer_sck->isActive());
     m_ui->clear();
     // No error box for an orderly close.
     QTest::qWait(100);
