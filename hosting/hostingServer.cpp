@@ -194,7 +194,13 @@ HostingServer::HostingServer(Options options, QObject* parent)
         m_options.dataDir += u'/';
 }
 
-HostingServer::~HostingServer() = default;
+HostingServer::~HostingServer() {
+    // The sessions go with the server; their sockets' last events must not reach it.
+    for (Session* s : std::exchange(m_sessions, {})) {
+        s->socket->disconnect(this);
+        s->dropUpload();
+    }
+}
 
 bool HostingServer::start(const QHostAddress& address, quint16 port, QString* error) {
     QString why;
