@@ -17,6 +17,11 @@ namespace {
 constexpr qint64 kChunk = 256 * 1024;
 constexpr qint64 kQueued = 4 * kChunk;
 
+// A failure as the user sees it: number, where, description.
+QString failure(const QString& description, int number = 0) {
+    return QString::number(number) + QStringLiteral(" Form1::cmdZip_Click ") + description;
+}
+
 bool isScript(const QFileInfo& f) {
     return f.suffix().compare(u"asp", Qt::CaseInsensitive) == 0;
 }
@@ -48,7 +53,7 @@ bool forceRemove(const QString& path) {
 bool removeScripts(const QString& folder, QString* error) {
     for (const QFileInfo& f : filesIn(folder)) {
         if (isScript(f) && !forceRemove(f.absoluteFilePath())) {
-            *error = QStringLiteral("无法删除文件“%1”").arg(f.absoluteFilePath());
+            *error = failure(QStringLiteral("无法删除文件“%1”").arg(f.absoluteFilePath()));
             return false;
         }
     }
@@ -63,7 +68,7 @@ bool removeAnyCase(const QString& folder, const QString& name, bool force, QStri
         const bool removed =
             force ? forceRemove(f.absoluteFilePath()) : QFile::remove(f.absoluteFilePath());
         if (!removed) {
-            *error = QStringLiteral("无法删除文件“%1”").arg(f.absoluteFilePath());
+            *error = failure(QStringLiteral("无法删除文件“%1”").arg(f.absoluteFilePath()));
             return false;
         }
     }
@@ -85,8 +90,7 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
     if (!za) {
         zip_error_t err;
         zip_error_init_with_code(&err, code);
-        *error =
-            QString::number(code) + QStringLiteral(" Form1::cmdZip_Click ") + zipErrorText(&err);
+        *error = failure(zipErrorText(&err), code);
         zip_error_fini(&err);
         return false;
     }
@@ -112,8 +116,7 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
     }
     if (zip_close(za) != 0) {
         const int ze = zip_error_code_zip(zip_get_error(za));
-        *error = QString::number(ze) + QStringLiteral(" Form1::cmdZip_Click ") +
-                 zipErrorText(zip_get_error(za));
+        *error = failure(zipErrorText(zip_get_error(za)), ze);
         zip_discard(za);
         return false;
     }
@@ -129,7 +132,7 @@ QString archivePath(const QString& installPath) {
 PackResult packWorkspace(const QString& installPath, const QString& workPath) {
     PackResult r;
     if (!QFileInfo(workPath).isDir()) {
-        r.error = QStringLiteral("0 Form1::cmdZip_Click 工作目录不存在：") + workPath;
+        r.error = failure(QStringLiteral("工作目录不存在：") + workPath);
         return r;
     }
     if (!removeAnyCase(installPath, archiveName, true, &r.error))
@@ -151,7 +154,7 @@ PackResult packWorkspace(const QString& installPath, const QString& workPath) {
         return r;
     const QFileInfoList files = filesIn(workPath);
     if (files.isEmpty()) {
-        r.error = QStringLiteral("0 Form1::cmdZip_Click 工作目录中没有文件：") + workPath;
+        r.error = failure(QStringLiteral("工作目录中没有文件：") + workPath);
         return r;
     }
     if (!writeArchive(archivePath(installPath), files, &r.warnings, &r.error))

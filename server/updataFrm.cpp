@@ -212,10 +212,11 @@ void updataFrm::load() {
                        "码。"));
 
     const sitedb::Rows rows = sitedb::query(QStringLiteral("SELECT * FROM user_info"));
-    if (!rows.ok || rows.isEmpty()) {
-        ui::message(
-            this, rows.ok ? QStringLiteral("读取帐号失败：站点数据库中没有帐号信息！") : rows.error,
-            kWarning, QMessageBox::Critical);
+    if (!rows.ok) {
+        ui::message(this, rows.error, kNotice, QMessageBox::Critical);
+    } else if (rows.isEmpty()) {
+        ui::message(this, QStringLiteral("读取帐号失败：站点数据库中没有帐号信息！"), kWarning,
+                    QMessageBox::Critical);
         QTimer::singleShot(0, this, &QWidget::close);
     } else {
         const sitedb::Row row = rows.first();
