@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <array>
+#include <cctype>
 
 namespace hosting {
 
@@ -123,8 +124,16 @@ public:
                 reply(kErr);
                 continue;
             }
-            const auto [end, next] = nextTag(buffer, tag->size());
+            auto [end, next] = nextTag(buffer, tag->size());
             Q_UNUSED(next);
+            if (tag == &kSendFileInfo) {
+                // The size is a number: the first byte that is no digit ends it, and may
+                // well be the archive itself, sent on an earlier go-ahead.
+                qsizetype p = tag->size();
+                while (p < buffer.size() && std::isdigit(static_cast<unsigned char>(buffer[p])))
+                    ++p;
+                end = p < buffer.size() ? p : -1;
+            }
             if (end < 0 && !flush) {
                 if (buffer.size() > limit()) {
                     buffer.clear();

@@ -536,9 +536,13 @@ void updataFrm::cmd_updata_Click() {
 
 void updataFrm::sendArchive() {
     mdl_upData::State& st = mdl_upData::state();
-    // A second go-ahead while the archive is on its way changes nothing.
+    // A second go-ahead while the archive is on its way, or after it went, changes nothing.
     if (m_sender->isActive())
         return;
+    if (st.archiveSize <= 0) {
+        st.uploading = false;
+        return;
+    }
     QString why;
     if (!m_sender->start(sckClient, mdl_upData::archivePath(workspace::currentPath()),
                          st.archiveSize, &why)) {

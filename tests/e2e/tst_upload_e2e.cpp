@@ -79,6 +79,7 @@ private Q_SLOTS:
     void passwordChange();
     void uploadNeedsLoginAndSiteName();
     void fullUploadArrivesByteForByte();
+    void uploadClickedTwiceSendsOneArchive();
     void administratorMessageOpensDialog();
     void messageDialogSendsWithinLimits();
     void systemMessageIsShownLowerCase();
@@ -256,6 +257,29 @@ void TestUploadE2e::fullUploadArrivesByteForByte() {
     for (const QString& name : local)
         QVERIFY2(readAll(site + name) == readAll(work + name), qPrintable(name));
     QCOMPARE(readAll(site + "images/banner.gif"), QByteArray("GIF89a banner"));
+}
+
+void TestUploadE2e::uploadClickedTwiceSendsOneArchive() {
+    writeFile(m_inst->defaultWorkPath() + "photo.jpg", QByteArray(300 * 1024, 'p'));
+    QVERIFY(sitedb::setUserInfo("site_name", QStringLiteral("twice")));
+    QVERIFY(m_server->accounts().registerSite("20061001", "twice"));
+    QVERIFY(logIn());
+    // Both clicks pack and announce before the service has answered either.
+    m_frm->cmd_updata_Click();
+    m_frm->cmd_updata_Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_ui->messages.isEmpty() && m_ui->last().title == u"系统信息", 20000);
+    QTest::qWait(200);
+    int complete = 0;
+    for (const RecordedMessage& msg : m_ui->messages) {
+        QVERIFY2(!msg.text.startsWith(QStringLiteral("上传出错")), qPrintable(msg.text));
+        QVERIFY2(!msg.text.startsWith(QStringLiteral("与服务器连接出现障碍")),
+                 qPrintable(msg.text));
+        complete += msg.text == u"数据传输完毕！";
+    }
+    QCOMPARE(complete, 1);
+    QCOMPARE(m_server->received().filter("<#sendFileInfo#>").size(), 2);
+    QCOMPARE(readAll(m_server->siteFolder("twice") + "photo.jpg"), QByteArray(300 * 1024, 'p'));
+    QVERIFY(!mdl_upData::state().uploading);
 }
 
 void TestUploadE2e::administratorMessageOpensDialog() {

@@ -410,15 +410,19 @@ void TestHostingServer::announcementAgainBeforeTheArchive() {
     auto c = loggedIn("demo");
     QVERIFY(c);
     const QByteArray archive = makeZip({{"dalmbuilder.tdc", "db2"}});
-    c->send("<#sendFileInfo#>99999");
-    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
-    c->take();
-    c->send("<#sendFileInfo#>" + QString::number(archive.size()));
-    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+    // Two announcements in one read, and the archive right behind the second go-ahead.
+    c->send("<#sendFileInfo#>99999<#sendFileInfo#>" + QString::number(archive.size()));
+    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#><#sendFileInfo#>"));
     c->take();
     c->sendRaw(archive);
     QTRY_VERIFY(c->received.startsWith(QStringLiteral("<#systemmsg#>")));
     QCOMPARE(readAll(m_server->siteFolder("demo") + "dalmbuilder.tdc"), QByteArray("db2"));
+    // An announcement with the archive glued to it.
+    c->take();
+    const QByteArray again = makeZip({{"dalmbuilder.tdc", "db3"}});
+    c->sendRaw("<#sendFileInfo#>" + QByteArray::number(again.size()) + again);
+    QTRY_VERIFY(c->received.contains(QStringLiteral("<#systemmsg#>")));
+    QCOMPARE(readAll(m_server->siteFolder("demo") + "dalmbuilder.tdc"), QByteArray("db3"));
 }
 
 void TestHostingServer::manyClientsAtOnce() {
