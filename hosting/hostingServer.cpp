@@ -30,6 +30,9 @@ const QByteArray kSystem = "<#systemmsg#>";
 const QByteArray kSelectTemplate = "<#selectTemplate#>";
 const QByteArray kErr = "<#errMsg#>";
 
+// How many received messages stay in memory; "messages.log" keeps every talk message.
+constexpr qsizetype kKeptMessages = 1000;
+
 // The tags a client sends; a message runs from its tag to the next of these.
 const std::array<const QByteArray*, 6> kClientTags{&kLogin,  &kGetVersion, &kSiteName,
                                                    &kModPwd, &kTalk,       &kSendFileInfo};
@@ -296,6 +299,8 @@ int HostingServer::pushSelectTemplate(const QString& accountNo) {
 void HostingServer::handle(Session* s, const QString& tag, const QByteArray& payloadBytes) {
     const QString payload = gbk::decode(payloadBytes);
     m_received << tag + payload;
+    if (m_received.size() > kKeptMessages)
+        m_received.removeFirst();
     const QByteArray t = tag.toLatin1();
     if (t == kGetVersion) {
         if (!m_notice.isEmpty())
@@ -340,6 +345,8 @@ void HostingServer::handle(Session* s, const QString& tag, const QByteArray& pay
             s->reply(kModPwd);
     } else if (t == kTalk) {
         m_talks.append({s->account, payload, QDateTime::currentDateTime()});
+        if (m_talks.size() > kKeptMessages)
+            m_talks.removeFirst();
         QFile log(m_options.dataDir + QStringLiteral("messages.log"));
         if (log.open(QIODevice::Append | QIODevice::Text))
             log.write((QDateTime::currentDateTime().toString(Qt::ISODate) + u' ' + s->account +

@@ -62,8 +62,9 @@ public:
     int dropConnections(const QString& accountNo);
 
     AccountStore& accounts() { return m_accounts; }
+    // The latest messages to the administrator (the last thousand).
     const QList<TalkMessage>& talks() const { return m_talks; }
-    // Every text message received, tag and payload, in order of arrival.
+    // The latest text messages received (the last thousand), tag and payload, in order.
     const QStringList& received() const { return m_received; }
     // The folder a short name's site is published in.
     QString siteFolder(const QString& siteName) const;
