@@ -1,6 +1,7 @@
 // The upload window and the message dialogs against the reference hosting server on a
 // loopback port.
 
+#include "app/MDIFrm.h"
 #include "fixture.h"
 #include "hosting/hostingServer.h"
 #include "scriptedUi.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTcpServer>
@@ -89,6 +91,7 @@ private Q_SLOTS:
     void inactivityDisconnects();
     void connectionRefused();
     void suppressedNoticeStaysHidden();
+    void mainFrameClosesTheConnection();
 
 private:
     updataFrm* openWindow();
@@ -420,6 +423,23 @@ void TestUploadE2e::suppressedNoticeStaysHidden() {
     QTRY_COMPARE(m_server->received().size(), 2);
     QTest::qWait(300);
     QVERIFY(!verFrm::instance(false));
+}
+
+void TestUploadE2e::mainFrameClosesTheConnection() {
+    auto* frm = new MDIFrm;
+    QPointer<MDIFrm> watch(frm);
+    QVERIFY(frm->load(nullptr, m_inst->currentPath()));
+    auto* up = qobject_cast<updataFrm*>(frm->workWindow(QStringLiteral("updataFrm")));
+    QVERIFY(up);
+    QCOMPARE(up->windowTitle(), QStringLiteral("上传数据"));
+    up->txt_severIP->setText(QStringLiteral("127.0.0.1:%1").arg(m_server->port()));
+    up->txt_pwd->setText(QStringLiteral("417305"));
+    up->cmd_connSever_Click();
+    QTRY_VERIFY(mdl_upData::state().loggedIn);
+    QCOMPARE(m_server->connectionCount(), 1);
+    frm->close();
+    QTRY_COMPARE(m_server->connectionCount(), 0);
+    QTRY_VERIFY(watch.isNull());
 }
 
 QTEST_MAIN(TestUploadE2e)
