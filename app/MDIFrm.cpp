@@ -5,6 +5,7 @@
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "designer/designFrm.h"
+#include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
 
 #include <QApplication>
@@ -101,6 +102,7 @@ void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
     addWorkWindow(new designFrm);
+    addWorkWindow(new updataFrm);
     showWorkWindow(QStringLiteral("designFrm"));
 }
 
@@ -156,6 +158,9 @@ void MDIFrm::closeEvent(QCloseEvent* event) {
         return;
     }
     m_unloading = true;
+    // The connection to the hosting service ends with the program.
+    if (auto* upload = qobject_cast<updataFrm*>(workWindow(QStringLiteral("updataFrm"))))
+        upload->closeSocket();
     // Every window is unloaded; one that refuses does not stop the others.
     for (QMdiSubWindow* sub : m_windows) {
         if (QWidget* w = sub->widget())

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Builds what the upload benchmark needs and runs it: packing against zip, the transfer
+# against socat on loopback, and the client's peak memory during the transfer.
+# The generated working folder (about 200 MB) is kept in build/bench-upload for reruns.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+"$root/scripts/bootstrap.sh"
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$root/build" --target bench_upload orvane-hosting orvane_install_data --parallel "$(nproc)"
+exec "$root/build/bin/bench_upload" --work "$root/build/bench-upload" \
+    --install "$root/build/bin" --hosting "$root/build/bin/orvane-hosting" "$@"

@@ -1,0 +1,219 @@
+#include "server/mdl_upData.h"
+
+#include "common/gbk.h"
+#include "sitedb/sitedb.h"
+
+#include <QTcpSocket>
+
+#include <array>
+#include <utility>
+
+namespace mdl_upData {
+
+State& state() {
+    static State s;
+    return s;
+}
+
+bool isConnected(const QTcpSocket* socket) {
+    return socket && socket->state() == QAbstractSocket::ConnectedState;
+}
+
+bool sendMsg(QTcpSocket* socket, const QString& text) {
+    if (!isConnected(socket))
+        return false;
+    const QByteArray bytes = gbk::encode(text);
+    return socket->write(bytes) == bytes.size();
+}
+
+QString loginMessage(const QString& accountNo, const QString& password) {
+    return tag::login + accountNo + QStringLiteral("||") + password;
+}
+
+QString versionRequest() {
+    return tag::getversion + clientVersion;
+}
+
+QString sizeAnnouncement(qint64 archiveSize) {
+    return tag::sendFileInfo + QString::number(archiveSize);
+}
+
+Reply classify(const QString& text) {
+    // The order matters: "<#siteNameExist#>" is looked for after "<#siteName#>", which it
+    // does not contain, and the first tag found decides.
+    static const std::array<std::pair<const QString*, Reply>, 11> order{{
+        {&tag::login, Reply::Login},
+        {&tag::logout, Reply::Logout},
+        {&tag::siteName, Reply::SiteName},
+        {&tag::siteNameExist, Reply::SiteNameExist},
+        {&tag::modPwd, Reply::ModPwd},
+        {&tag::selectTemplate, Reply::SelectTemplate},
+        {&tag::talkmsg, Reply::TalkMsg},
+        {&tag::getversion, Reply::GetVersion},
+        {&tag::systemmsg, Reply::SystemMsg},
+        {&tag::sendFileInfo, Reply::SendFileInfo},
+        {&tag::errMsg, Reply::ErrMsg},
+    }};
+    for (const auto& [t, reply] : order) {
+        if (text.contains(*t))
+            return reply;
+    }
+    return Reply::None;
+}
+
+QString systemMessageText(const QString& text) {
+    QString s = text;
+    s.remove(tag::systemmsg);
+    s.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
+    return s.toLower();
+}
+
+std::optional<bool> noticeDue(const QString& field06, const QDate& today, QString* error) {
+    const QStringList pieces = field06.split(QStringLiteral("||"));
+    bool ok = false;
+    const int flag = pieces.value(0).trimmed().toInt(&ok);
+    if (!ok) {
+        if (error)
+            *error = QStringLiteral("公告设置无效：") + field06;
+        return std::nullopt;
+    }
+    if (flag == 0)
+        return true;
+    const QDate since = QDate::fromString(pieces.value(1).trimmed(), Qt::ISODate);
+    if (!since.isValid()) {
+        if (error)
+            *error = QStringLiteral("公告设置的日期无效：") + field06;
+        return std::nullopt;
+    }
+    return since.daysTo(today) >= noticeQuietDays;
+}
+
+QString noticeSetting(bool hide, const QDate& today) {
+    return (hide ? QStringLiteral("1||") : QStringLiteral("0||")) + today.toString(Qt::ISODate);
+}
+
+Action onServerData(const QByteArray& data, State& st, const QString& webName, const QDate& today) {
+    const QString text = gbk::decode(data);
+    Action a;
+    a.reply = classify(text);
+    switch (a.reply) {
+    case Reply::Login:
+        st.loggedIn = true;
+        break;
+    case Reply::SiteName: {
+        const QString name = st.pendingSiteName.isEmpty() ? webName : st.pendingSiteName;
+        const sitedb::Outcome stored = sitedb::setUserInfo(QStringLiteral("site_name"), name);
+        if (!stored) {
+            a.error = stored.error;
+            break;
+        }
+        st.siteNameSet = true;
+        st.lastSiteName = name;
+        st.pendingSiteName.clear();
+        a.text = name;
+        break;
+    }
+    case Reply::SiteNameExist:
+        st.siteNameSet = false;
+        st.pendingSiteName.clear();
+        a.text = st.lastSiteName;
+        break;
+    case Reply::TalkMsg:
+        a.text = text;
+        a.text.remove(tag::talkmsg);
+        break;
+    case Reply::GetVersion: {
+        const sitedb::Rows rows = sitedb::query(QStringLiteral("SELECT * FROM user_info"));
+        if (!rows.ok) {
+            a.error = rows.error;
+            break;
+        }
+        if (rows.isEmpty()) {
+            a.suppressed = true;
+            break;
+        }
+        const std::optional<bool> due =
+            noticeDue(rows.first().text(QStringLiteral("field06")), today, &a.error);
+        if (!due)
+            break;
+        a.suppressed = !*due;
+        a.text = text;
+        a.text.remove(tag::getversion);
+        break;
+    }
+    case Reply::SystemMsg:
+        a.text = systemMessageText(text);
+        break;
+    case Reply::SendFileInfo:
+        st.uploading = true;
+        break;
+    case Reply::None:
+    case Reply::Logout:
+    case Reply::ModPwd:
+    case Reply::SelectTemplate:
+    case Reply::ErrMsg:
+        break;
+    }
+    return a;
+}
+
+std::optional<ServerAddress> parseServerAddress(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    ServerAddress addr;
+    QString portText;
+    if (t.startsWith(u'[')) {
+        const qsizetype close = t.indexOf(u']');
+        if (close < 0)
+            return std::nullopt;
+        addr.host = t.mid(1, close - 1);
+        const QString rest = t.mid(close + 1);
+        if (!rest.isEmpty()) {
+            if (!rest.startsWith(u':'))
+                return std::nullopt;
+            portText = rest.mid(1);
+        }
+    } else if (t.count(u':') == 1) {
+        addr.host = t.section(u':', 0, 0);
+        portText = t.section(u':', 1);
+    } else {
+        // A bare IPv6 address has several colons and no port.
+        addr.host = t;
+    }
+    if (addr.host.isEmpty() || addr.host.contains(QChar(u' ')))
+        return std::nullopt;
+    if (!portText.isNull()) {
+        bool ok = false;
+        const uint port = portText.toUInt(&ok);
+        if (!ok || port == 0 || port > 65535)
+            return std::nullopt;
+        addr.port = static_cast<quint16>(port);
+    }
+    return addr;
+}
+
+int validSiteNamePrefix(const QString& text) {
+    for (int i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool ok =
+            (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+        if (!ok)
+            return i;
+    }
+    return static_cast<int>(text.size());
+}
+
+QString msgLogEntry(const QString& sender, const QString& text, const QDateTime& when) {
+    const QString stamp = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    QString header;
+    if (sender == u"server")
+        header = QStringLiteral("<font color=blue size=2><b>服务器(管理员)</b></font>(<i>") +
+                 stamp + QStringLiteral("</i>)<br>");
+    else
+        header = QStringLiteral("<font color=red size=2><b>") + sender +
+                 QStringLiteral("</b></font>(<i>") + stamp + QStringLiteral("</i>)<br>");
+    return header + QStringLiteral("<font size=2>") + text + QStringLiteral("</font><br>");
+}
+
+} // namespace mdl_upData

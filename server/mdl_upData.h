@@ -1,0 +1,136 @@
+#pragma once
+// The conversation with the hosting service: the tagged messages both sides send, the
+// connection state shared by the upload window and the message dialog, and the
+// dispatcher that turns whatever one read of the socket returned into one action.
+
+#include <QByteArray>
+#include <QDate>
+#include <QDateTime>
+#include <QPointer>
+#include <QString>
+
+#include <optional>
+
+class QTcpSocket;
+
+namespace mdl_upData {
+
+// The tags of the wire. A message is a tag followed directly by its payload.
+namespace tag {
+inline const QString login = QStringLiteral("<#login#>");
+inline const QString logout = QStringLiteral("<#logout#>");
+inline const QString siteName = QStringLiteral("<#siteName#>");
+inline const QString siteNameExist = QStringLiteral("<#siteNameExist#>");
+inline const QString modPwd = QStringLiteral("<#modPwd#>");
+inline const QString selectTemplate = QStringLiteral("<#selectTemplate#>");
+inline const QString talkmsg = QStringLiteral("<#talkmsg#>");
+inline const QString getversion = QStringLiteral("<#getversion#>");
+inline const QString systemmsg = QStringLiteral("<#systemmsg#>");
+inline const QString sendFileInfo = QStringLiteral("<#sendFileInfo#>");
+inline const QString errMsg = QStringLiteral("<#errMsg#>");
+} // namespace tag
+
+inline const QString clientVersion = QStringLiteral("3.05");
+inline constexpr quint16 defaultPort = 1234;
+// Where the reference hosting server runs unless the user names another.
+inline const QString defaultServerAddress = QStringLiteral("127.0.0.1");
+// The hosting service's published sites: base address followed by the short name.
+inline const QString siteBaseAddress = QStringLiteral("http://sites.orvane.cn/");
+inline const QString exampleTopLevelAddress = QStringLiteral("http://www.yourname.com");
+inline const QString supportPhone = QStringLiteral("400-810-1234");
+// The name of the upload archive in the installation folder and of the picture archive in
+// the working folder.
+inline const QString archiveName = QStringLiteral("ZIPTEST.ZIP");
+inline const QString imagesArchiveName = QStringLiteral("images.zip");
+// The longest message the message dialog sends, in characters.
+inline constexpr int maxTalkLength = 127;
+// Days a ticked "不再显示" keeps the service's notice hidden.
+inline constexpr int noticeQuietDays = 14;
+
+// The connection state: one per run, shared by the upload window, the dispatcher and the
+// message dialog.
+struct State {
+    bool loggedIn = false;
+    bool uploading = false;
+    qint64 archiveSize = 0;
+    bool siteNameSet = false;
+    QString lastSiteName;
+    QString storedAccountNo;
+    // The short name last sent for registration; the service's acceptance stores it.
+    QString pendingSiteName;
+    // The upload window's socket; the message dialog sends on it directly.
+    QPointer<QTcpSocket> socket;
+};
+State& state();
+
+// True when the socket exists and is connected.
+bool isConnected(const QTcpSocket* socket);
+// Sends one text message as GBK when the socket is connected; false, with nothing sent,
+// otherwise.
+bool sendMsg(QTcpSocket* socket, const QString& text);
+
+// The messages the client composes.
+QString loginMessage(const QString& accountNo, const QString& password);
+QString versionRequest();
+QString sizeAnnouncement(qint64 archiveSize);
+
+// What one read of the socket asks for; the replies in the order they are looked for.
+enum class Reply {
+    None,
+    Login,
+    Logout,
+    SiteName,
+    SiteNameExist,
+    ModPwd,
+    SelectTemplate,
+    TalkMsg,
+    GetVersion,
+    SystemMsg,
+    SendFileInfo,
+    ErrMsg,
+};
+
+struct Action {
+    Reply reply = Reply::None;
+    // The text to show: the administrator's message, the notice, the system message.
+    QString text;
+    // A notice that the user has chosen not to see for now.
+    bool suppressed = false;
+    // Why the handling failed; the state was left as it was.
+    QString error;
+};
+
+// Which reply the text holds: the first tag of the reply order that occurs anywhere in it.
+Reply classify(const QString& text);
+
+// Handles the data of one read: decodes it, picks the reply and applies the reply's
+// effect on the state and on the site database (the accepted short name is the one sent,
+// or the text of the short-name box, `webName`, when none was sent). `today` decides whether a
+// notice is due.
+Action onServerData(const QByteArray& data, State& st, const QString& webName,
+                    const QDate& today = QDate::currentDate());
+
+// The text of a system message as shown: tag removed, "<br>" as line breaks, lower case.
+QString systemMessageText(const QString& text);
+
+// Whether the notice is shown, from the "flag||date" setting `field06`: always when the
+// flag is 0, otherwise once the date lies `noticeQuietDays` days or more back. No value,
+// with `error` set, when the setting cannot be read.
+std::optional<bool> noticeDue(const QString& field06, const QDate& today, QString* error = nullptr);
+// The `field06` value written by the notice window's "不再显示".
+QString noticeSetting(bool hide, const QDate& today);
+
+// The server address box: "host" or "host:port" ("[v6]:port" for IPv6 addresses).
+struct ServerAddress {
+    QString host;
+    quint16 port = defaultPort;
+};
+std::optional<ServerAddress> parseServerAddress(const QString& text);
+
+// A short name holds only ASCII digits and letters: the length of the valid prefix.
+int validSiteNamePrefix(const QString& text);
+
+// One entry of the message log: header above body, as HTML.
+QString msgLogEntry(const QString& sender, const QString& text, const QDateTime& when);
+
+} // namespace mdl_upData

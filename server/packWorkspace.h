@@ -1,0 +1,68 @@
+#pragma once
+// Packing the working folder for upload and streaming the archive onto the connection.
+
+#include <QFile>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QTcpSocket;
+
+namespace mdl_upData {
+
+struct PackResult {
+    bool ok = false;
+    // Why packing failed, as shown to the user.
+    QString error;
+    // Files the archive writer could not add; the archive holds the rest.
+    QStringList warnings;
+    // The upload archive's length in bytes.
+    qint64 size = 0;
+};
+
+// The upload archive: "ZIPTEST.ZIP" in the installation folder.
+QString archivePath(const QString& installPath);
+
+// Packs the working folder `workPath` for upload. Server-side scripts ("*.asp") are
+// removed from the working folder and its "images" subfolder first; the files of
+// "images" go into "images.zip" in the working folder (none is made when it holds no
+// file); then every file lying directly in the working folder goes into "ZIPTEST.ZIP" of
+// `installPath`, replacing an older archive of that name in any letter case. Pictures and
+// other already-compressed files are stored, the rest deflated.
+PackResult packWorkspace(const QString& installPath, const QString& workPath);
+
+// Writes a file onto a connection in chunks, keeping only a little of it queued, and
+// reports every block the connection hands on.
+class ArchiveSender : public QObject {
+    Q_OBJECT
+public:
+    explicit ArchiveSender(QObject* parent = nullptr);
+
+    // Starts sending the first `size` bytes of `file` on `socket`. False, with `error`
+    // set, when the file cannot be read or holds fewer bytes.
+    bool start(QTcpSocket* socket, const QString& file, qint64 size, QString* error = nullptr);
+    // Stops sending; nothing more is queued.
+    void abort();
+    bool isActive() const { return m_active; }
+    qint64 sent() const { return m_sent; }
+
+Q_SIGNALS:
+    // Bytes the connection just handed on.
+    void progress(qint64 bytes);
+    // Every byte of the archive was handed on.
+    void finished();
+
+private:
+    void pump();
+    void onBytesWritten(qint64 bytes);
+
+    QPointer<QTcpSocket> m_socket;
+    QFile m_file;
+    qint64 m_size = 0;
+    qint64 m_queued = 0;
+    qint64 m_sent = 0;
+    bool m_active = false;
+};
+
+} // namespace mdl_upData

@@ -1,0 +1,583 @@
+#include "server/updataFrm.h"
+
+#include "common/uiServices.h"
+#include "common/workspace.h"
+#include "server/dlgFrm.h"
+#include "server/mdl_upData.h"
+#include "server/verFrm.h"
+#include "sitedb/sitedb.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+// 15 twips to a pixel.
+constexpr int kWidth = 10125 / 15;
+constexpr int kHeight = 6240 / 15;
+constexpr int kMinWidth = 10305 / 15;
+constexpr int kMinHeight = 5745 / 15;
+// Ticks of the 30 s inactivity timer before the connection is given up.
+constexpr int kIdleTicks = 20;
+
+const QString kNotLoggedIn = QStringLiteral("还没登陆服务器！");
+const QString kWarning = QStringLiteral("警告");
+const QString kNotice = QStringLiteral("提示");
+
+template <typename T> T* named(T* w, const char* name) {
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
+
+} // namespace
+
+updataFrm::updataFrm(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("updataFrm"));
+    setWindowTitle(QStringLiteral("上传数据"));
+    buildControls();
+    load();
+}
+
+updataFrm::~updataFrm() {
+    // The socket dies with the window; its last events must not reach a half-gone window.
+    sckClient->disconnect(this);
+    m_sender->abort();
+    mdl_upData::State& st = mdl_upData::state();
+    if (st.socket == sckClient)
+        st.socket.clear();
+}
+
+void updataFrm::buildControls() {
+    m_frame = named(new QFrame(this), "Frame1");
+    m_frame->setMouseTracking(true);
+    m_frame->installEventFilter(this);
+
+    txt_accountNo = named(new QLineEdit, "txt_accountNo");
+    txt_pwd = named(new QLineEdit, "txt_pwd");
+    txt_pwd->setEchoMode(QLineEdit::Password);
+    txt_webName = named(new QLineEdit, "txt_webName");
+    txt_webName->setMouseTracking(true);
+    txt_webName->installEventFilter(this);
+    cmd_changeWebName = named(new QPushButton(QStringLiteral("更改")), "cmd_changeWebName");
+    txt_url = named(new QLineEdit, "txt_url");
+    txt_url->setReadOnly(true);
+    cmd_browser = named(new QPushButton(QStringLiteral("浏览")), "cmd_browser");
+    txt_severIP = named(new QLineEdit(mdl_upData::defaultServerAddress), "txt_severIP");
+    cmd_connSever = named(new QPushButton(QStringLiteral("连接服务器")), "cmd_connSever");
+    cmd_disconn = named(new QPushButton(QStringLiteral("断开连接")), "cmd_disconn");
+    cmd_disconn->setEnabled(false);
+    txt_newpwd = named(new QLineEdit, "txt_newpwd");
+    txt_newpwd->setEchoMode(QLineEdit::Password);
+    txt_cpwd = named(new QLineEdit, "txt_cpwd");
+    txt_cpwd->setEchoMode(QLineEdit::Password);
+    cmd_modPwd = named(new QPushButton(QStringLiteral("修改")), "cmd_modPwd");
+    cmd_modPwd->setEnabled(false);
+    cmd_updata = named(new QPushButton(QStringLiteral("上传数据")), "cmd_updata");
+    ccprg = named(new QProgressBar, "ccprg");
+    ccprg->setRange(0, 1);
+    ccprg->setValue(0);
+    ccprg->setTextVisible(true);
+
+    auto* account = new QGroupBox(QStringLiteral("帐号"));
+    auto* ag = new QGridLayout(account);
+    ag->addWidget(new QLabel(QStringLiteral("帐    号：")), 0, 0);
+    ag->addWidget(txt_accountNo, 0, 1);
+    ag->addWidget(new QLabel(QStringLiteral("密    码：")), 0, 2);
+    ag->addWidget(txt_pwd, 0, 3);
+    ag->addWidget(new QLabel(QStringLiteral("服务器IP：")), 1, 0);
+    ag->addWidget(txt_severIP, 1, 1);
+    auto* connRow = new QHBoxLayout;
+    connRow->addWidget(cmd_connSever);
+    connRow->addWidget(cmd_disconn);
+    ag->addLayout(connRow, 1, 2, 1, 2);
+
+    auto* site = new QGroupBox(QStringLiteral("站点"));
+    auto* sg = new QGridLayout(site);
+    sg->addWidget(new QLabel(QStringLiteral("站点名称：")), 0, 0);
+    sg->addWidget(txt_webName, 0, 1);
+    sg->addWidget(cmd_changeWebName, 0, 2);
+    sg->addWidget(new QLabel(QStringLiteral("预览网址：")), 1, 0);
+    sg->addWidget(txt_url, 1, 1);
+    sg->addWidget(cmd_browser, 1, 2);
+    sg->addWidget(new QLabel(QStringLiteral("新密码：")), 2, 0);
+    auto* pwdRow = new QHBoxLayout;
+    pwdRow->addWidget(txt_newpwd);
+    pwdRow->addWidget(new QLabel(QStringLiteral("确认密码：")));
+    pwdRow->addWidget(txt_cpwd);
+    sg->addLayout(pwdRow, 2, 1);
+    sg->addWidget(cmd_modPwd, 2, 2);
+    auto* upRow = new QHBoxLayout;
+    upRow->addWidget(cmd_updata);
+    upRow->addWidget(ccprg, 1);
+    sg->addLayout(upRow, 3, 0, 1, 3);
+
+    auto* desc = named(new QGroupBox(QStringLiteral("说明")), "Frame_desc");
+    desc->setMouseTracking(true);
+    desc->installEventFilter(this);
+    img_desc = named(new QLabel, "img_desc");
+    img_desc->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    img_desc->setAlignment(Qt::AlignTop);
+    lbl_desc = named(new QLabel, "lbl_desc");
+    lbl_desc->setWordWrap(true);
+    lbl_desc->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto* dl = new QHBoxLayout(desc);
+    dl->addWidget(img_desc);
+    dl->addWidget(lbl_desc, 1);
+
+    auto* fl = new QVBoxLayout(m_frame);
+    fl->setContentsMargins(0, 0, 0, 0);
+    fl->addWidget(account);
+    fl->addWidget(site);
+    fl->addWidget(desc, 1);
+    fl->setSpacing(4);
+    m_frame->setMaximumWidth(kWidth - 12);
+
+    StsBar = named(new QStatusBar(this), "StsBar");
+    StsBar->setSizeGripEnabled(false);
+    m_panel1 = named(new QLabel, "StsBar_panel1");
+    m_panel2 = named(new QLabel, "StsBar_panel2");
+    m_panel1->setMinimumWidth(220);
+    StsBar->addWidget(m_panel1);
+    StsBar->addWidget(m_panel2, 1);
+
+    // The frame stays centred across the window, near its top, above the status bar.
+    auto* centre = new QHBoxLayout;
+    centre->addStretch();
+    centre->addWidget(m_frame, 100);
+    centre->addStretch();
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 6, 0, 0);
+    outer->addLayout(centre, 1);
+    outer->addWidget(StsBar);
+
+    sckClient = named(new QTcpSocket(this), "sckClient");
+    timer_verion = named(new QTimer(this), "timer_verion");
+    timer_verion->setInterval(100);
+    Timer_sck = named(new QTimer(this), "Timer_sck");
+    Timer_sck->setInterval(30000);
+    timer_doZip = named(new QTimer(this), "timer_doZip");
+    timer_doZip->setInterval(50);
+    m_sender = new mdl_upData::ArchiveSender(this);
+
+    connect(txt_webName, &QLineEdit::textChanged, this, &updataFrm::txt_webName_Change);
+    connect(cmd_changeWebName, &QPushButton::clicked, this, &updataFrm::cmd_changeWebName_Click);
+    connect(cmd_browser, &QPushButton::clicked, this, &updataFrm::cmd_browser_Click);
+    connect(cmd_connSever, &QPushButton::clicked, this, &updataFrm::cmd_connSever_Click);
+    connect(cmd_disconn, &QPushButton::clicked, this, &updataFrm::cmd_disconn_Click);
+    connect(txt_newpwd, &QLineEdit::textChanged, this, &updataFrm::txt_newpwd_Change);
+    connect(txt_cpwd, &QLineEdit::textChanged, this, &updataFrm::txt_newpwd_Change);
+    connect(cmd_modPwd, &QPushButton::clicked, this, &updataFrm::cmd_modPwd_Click);
+    connect(cmd_updata, &QPushButton::clicked, this, &updataFrm::cmd_updata_Click);
+    connect(timer_verion, &QTimer::timeout, this, &updataFrm::timer_verion_Timer);
+    connect(Timer_sck, &QTimer::timeout, this, &updataFrm::Timer_sck_Timer);
+    connect(timer_doZip, &QTimer::timeout, this, &updataFrm::timer_doZip_Timer);
+    connect(sckClient, &QTcpSocket::connected, this, &updataFrm::sckClient_Connect);
+    connect(sckClient, &QTcpSocket::readyRead, this, &updataFrm::sckClient_DataArrival);
+    connect(sckClient, &QTcpSocket::disconnected, this, &updataFrm::sckClient_Close);
+    connect(sckClient, &QTcpSocket::errorOccurred, this, &updataFrm::sckClient_Error);
+    connect(m_sender, &mdl_upData::ArchiveSender::progress, this, &updataFrm::onSendProgress);
+    connect(m_sender, &mdl_upData::ArchiveSender::finished, this, &updataFrm::onSendComplete);
+}
+
+void updataFrm::load() {
+    mdl_upData::State& st = mdl_upData::state();
+    st.loggedIn = false;
+    st.uploading = false;
+    st.siteNameSet = false;
+    st.pendingSiteName.clear();
+    st.socket = sckClient;
+
+    lbl_desc->setText(
+        QStringLiteral("站点名称：用于构成网站URL(三级域名),名称必须由数字和英文字母组成。\n\n"
+                       "站点网址：组成格式是") +
+        mdl_upData::siteBaseAddress +
+        QStringLiteral("xxxx,其中“xxxx”代表“站点名称”，如要获得顶级域名(例如：") +
+        mdl_upData::exampleTopLevelAddress +
+        QStringLiteral("),请来电和我们联系申请。\n\n"
+                       "密码：初始密码为：417305，如果需要修改密码请在该窗口下面输入你要修改的新密"
+                       "码。"));
+
+    const sitedb::Rows rows = sitedb::query(QStringLiteral("SELECT * FROM user_info"));
+    if (!rows.ok) {
+        ui::message(this, rows.error, kNotice, QMessageBox::Critical);
+    } else if (rows.isEmpty()) {
+        ui::message(this, QStringLiteral("读取帐号失败：站点数据库中没有帐号信息！"), kWarning,
+                    QMessageBox::Critical);
+        QTimer::singleShot(0, this, &QWidget::close);
+    } else {
+        const sitedb::Row row = rows.first();
+        st.storedAccountNo = row.text(QStringLiteral("accountNo")).trimmed();
+        txt_accountNo->setText(st.storedAccountNo);
+        const QString siteName = row.text(QStringLiteral("site_name")).trimmed();
+        txt_webName->setText(siteName);
+        st.siteNameSet = !siteName.isEmpty();
+        st.lastSiteName = txt_webName->text();
+        txt_url->setText(mdl_upData::siteBaseAddress + siteName);
+        cmd_changeWebName->setEnabled(false);
+    }
+    setPanel(1, QStringLiteral("还未和服务器建立连接！"));
+    resize(kWidth, kHeight);
+    setMinimumSize(kMinWidth, kMinHeight);
+}
+
+void updataFrm::setPanel(int panel, const QString& text) {
+    (panel == 1 ? m_panel1 : m_panel2)->setText(text);
+}
+
+QString updataFrm::panelText(int panel) const {
+    return (panel == 1 ? m_panel1 : m_panel2)->text();
+}
+
+bool updataFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
+        if (watched == txt_webName)
+            setPanel(2, QStringLiteral("站点名称(三级域名)"));
+        else if (watched == m_frame || watched->objectName() == u"Frame_desc")
+            setPanel(2, QString());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool updataFrm::sendMsg(const QString& text) {
+    mdl_upData::State& st = mdl_upData::state();
+    if (!mdl_upData::isConnected(sckClient)) {
+        ui::message(this, QStringLiteral("没有和服务器建立连接！"), kNotice, QMessageBox::Warning);
+        return false;
+    }
+    // A message in the middle of the archive's bytes would corrupt it.
+    if (st.uploading && m_sender->isActive()) {
+        ui::message(this, QStringLiteral("正在上传数据不能，不能发送消息！"));
+        return false;
+    }
+    if (!mdl_upData::sendMsg(sckClient, text)) {
+        ui::message(this, sckClient->errorString());
+        return false;
+    }
+    return true;
+}
+
+void updataFrm::closeSocket() {
+    if (sckClient->state() == QAbstractSocket::UnconnectedState)
+        return;
+    m_closingSocket = true;
+    sckClient->abort();
+    m_closingSocket = false;
+}
+
+// ---- the short name, the address and the password ----
+
+void updataFrm::txt_webName_Change() {
+    const QString text = txt_webName->text();
+    const int valid = mdl_upData::validSiteNamePrefix(text);
+    if (valid < text.size()) {
+        ui::message(this, QStringLiteral("站点名只能输入英文字符或数字！"), kNotice,
+                    QMessageBox::Warning);
+        txt_webName->setText(text.left(valid));
+        return;
+    }
+    txt_url->setText(mdl_upData::siteBaseAddress + text);
+    cmd_changeWebName->setEnabled(!text.trimmed().isEmpty());
+}
+
+void updataFrm::cmd_changeWebName_Click() {
+    const QString name = txt_webName->text();
+    if (name.trimmed().isEmpty()) {
+        ui::message(this, QStringLiteral("不能未空！"));
+    } else if (!mdl_upData::state().loggedIn) {
+        ui::message(this, kNotLoggedIn, kWarning, QMessageBox::Critical);
+    } else if (sendMsg(mdl_upData::tag::siteName + name)) {
+        mdl_upData::state().pendingSiteName = name;
+        cmd_changeWebName->setEnabled(false);
+    }
+    txt_webName->setFocus();
+}
+
+void updataFrm::cmd_browser_Click() {
+    const QUrl url = QUrl::fromUserInput(txt_url->text());
+    if (!url.isValid() || !ui::openUrl(url))
+        ui::message(this, QStringLiteral("无法打开网址：") + txt_url->text(), kNotice,
+                    QMessageBox::Critical);
+}
+
+void updataFrm::txt_newpwd_Change() {
+    cmd_modPwd->setEnabled(!txt_newpwd->text().isEmpty() &&
+                           txt_cpwd->text() == txt_newpwd->text().trimmed());
+}
+
+void updataFrm::cmd_modPwd_Click() {
+    if (!mdl_upData::state().loggedIn) {
+        ui::message(this, kNotLoggedIn, kWarning, QMessageBox::Critical);
+        return;
+    }
+    if (txt_cpwd->text() != txt_newpwd->text().trimmed()) {
+        ui::message(this, QStringLiteral("两次密码不同，请重新输入!"), kNotice,
+                    QMessageBox::Critical);
+        return;
+    }
+    if (!sendMsg(mdl_upData::tag::modPwd + txt_newpwd->text()))
+        return;
+    cmd_modPwd->setEnabled(false);
+    txt_newpwd->clear();
+    txt_cpwd->clear();
+}
+
+// ---- the connection ----
+
+void updataFrm::cmd_connSever_Click() {
+    if (mdl_upData::isConnected(sckClient))
+        return;
+    const std::optional<mdl_upData::ServerAddress> addr =
+        mdl_upData::parseServerAddress(txt_severIP->text());
+    if (!addr) {
+        ui::message(this, QStringLiteral("服务器地址无效：") + txt_severIP->text());
+        return;
+    }
+    closeSocket();
+    setPanel(1, QStringLiteral("正在和服务器建立连接..."));
+    sckClient->connectToHost(addr->host, addr->port);
+    cmd_connSever->setEnabled(false);
+    cmd_disconn->setEnabled(true);
+}
+
+void updataFrm::cmd_disconn_Click() {
+    closeSocket();
+    setPanel(1, QStringLiteral("已与服务器断开连接"));
+    cmd_connSever->setEnabled(true);
+    cmd_disconn->setEnabled(false);
+    connectionEnded();
+}
+
+void updataFrm::connectionEnded() {
+    mdl_upData::State& st = mdl_upData::state();
+    st.loggedIn = false;
+    // Nothing is left to time out or to ask for.
+    Timer_sck->stop();
+    timer_verion->stop();
+    if (st.uploading || m_sender->isActive()) {
+        m_sender->abort();
+        st.uploading = false;
+        st.archiveSize = 0;
+        m_progressBytes = 0;
+        ccprg->setValue(0);
+        cmd_updata->setEnabled(true);
+    }
+}
+
+void updataFrm::sckClient_Connect() {
+    setPanel(1, QStringLiteral("已与服务器建立连接"));
+    const mdl_upData::State& st = mdl_upData::state();
+    if (!st.storedAccountNo.trimmed().isEmpty())
+        sendMsg(mdl_upData::loginMessage(txt_accountNo->text(), txt_pwd->text()));
+    else
+        sendMsg(mdl_upData::versionRequest());
+}
+
+void updataFrm::sckClient_Close() {
+    if (m_closingSocket)
+        return;
+    setPanel(1, QStringLiteral("已与服务器断开连接"));
+    cmd_connSever->setEnabled(true);
+    cmd_disconn->setEnabled(false);
+    connectionEnded();
+}
+
+void updataFrm::sckClient_Error() {
+    // The service closing the connection is the close event's business.
+    if (m_closingSocket || sckClient->error() == QAbstractSocket::RemoteHostClosedError)
+        return;
+    setPanel(1, QStringLiteral("与服务器建立连接失败！"));
+    const QString why = sckClient->errorString();
+    if (sckClient->state() != QAbstractSocket::ConnectedState)
+        connectionEnded();
+    cmd_connSever->setEnabled(true);
+    cmd_disconn->setEnabled(false);
+    ui::message(this, why, kWarning, QMessageBox::Critical);
+    setPanel(1, QStringLiteral("还未和服务器建立连接！"));
+}
+
+void updataFrm::sckClient_DataArrival() {
+    using mdl_upData::Reply;
+    mdl_upData::State& st = mdl_upData::state();
+    const QByteArray data = sckClient->readAll();
+    if (data.isEmpty())
+        return;
+    const mdl_upData::Action a = mdl_upData::onServerData(data, st, txt_webName->text());
+    if (!a.error.isEmpty()) {
+        ui::message(this, a.error);
+        return;
+    }
+    switch (a.reply) {
+    case Reply::Login:
+        setPanel(1, QStringLiteral("登陆服务器成功！"));
+        m_verionCount = 0;
+        timer_verion->start();
+        ui::message(this, QStringLiteral("登陆服务器成功！"));
+        break;
+    case Reply::Logout:
+        setPanel(1, QStringLiteral("登陆服务器失败！"));
+        cmd_connSever->setEnabled(true);
+        closeSocket();
+        ui::message(this, QStringLiteral("帐号或密码错误，请重新登陆！"), kNotice,
+                    QMessageBox::Critical);
+        break;
+    case Reply::SiteName:
+        if (txt_webName->text() != a.text)
+            txt_webName->setText(a.text);
+        cmd_changeWebName->setEnabled(false);
+        m_sckCount = 0;
+        Timer_sck->start();
+        ui::message(this, QStringLiteral("站点名更改成功！"));
+        break;
+    case Reply::SiteNameExist:
+        ui::message(this, QStringLiteral("站点名已存在，重新输入！"));
+        txt_webName->setText(a.text);
+        break;
+    case Reply::ModPwd:
+        ui::message(this, QStringLiteral("密码修改成功！"));
+        break;
+    case Reply::SelectTemplate:
+        ui::message(this, QStringLiteral("模板选择错误，请重新选择！"), kNotice,
+                    QMessageBox::Critical);
+        break;
+    case Reply::TalkMsg:
+        dlgFrm::instance()->parkServerMessage(a.text);
+        break;
+    case Reply::GetVersion:
+        if (!a.suppressed)
+            verFrm::instance()->parkServerMessage(a.text);
+        break;
+    case Reply::SystemMsg:
+        ui::message(this, a.text, QStringLiteral("系统信息"));
+        break;
+    case Reply::SendFileInfo:
+        sendArchive();
+        break;
+    case Reply::ErrMsg:
+        ui::message(
+            this, QStringLiteral("与服务器连接出现障碍，请重试！\n如还有问题请拨打技术热线电话：") +
+                      mdl_upData::supportPhone);
+        break;
+    case Reply::None:
+        break;
+    }
+    // Data that came while a message box was open raises no new event of its own.
+    if (sckClient->bytesAvailable() > 0)
+        QTimer::singleShot(0, this, &updataFrm::sckClient_DataArrival);
+}
+
+// ---- timers ----
+
+void updataFrm::timer_verion_Timer() {
+    if (++m_verionCount < 2)
+        return;
+    m_verionCount = 0;
+    timer_verion->stop();
+    sendMsg(mdl_upData::versionRequest());
+}
+
+void updataFrm::Timer_sck_Timer() {
+    if (++m_sckCount < kIdleTicks)
+        return;
+    m_sckCount = 0;
+    Timer_sck->stop();
+    cmd_disconn_Click();
+    ui::message(this, QStringLiteral("连接超时，已于服务器断开连接！"));
+}
+
+void updataFrm::timer_doZip_Timer() {
+    setPanel(2, QStringLiteral("正在打包压缩数据..."));
+}
+
+// ---- the upload ----
+
+void updataFrm::cmd_updata_Click() {
+    mdl_upData::State& st = mdl_upData::state();
+    if (!st.loggedIn) {
+        ui::message(this, kNotLoggedIn, kWarning, QMessageBox::Critical);
+        return;
+    }
+    if (!st.siteNameSet) {
+        ui::message(this, QStringLiteral("请输入一站点名！"), kWarning, QMessageBox::Critical);
+        txt_webName->setFocus();
+        return;
+    }
+    timer_doZip->start();
+    timer_doZip_Timer();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const mdl_upData::PackResult packed =
+        mdl_upData::packWorkspace(workspace::currentPath(), workspace::currImgPath());
+    QApplication::restoreOverrideCursor();
+    timer_doZip->stop();
+    for (const QString& w : packed.warnings)
+        ui::message(this, w, QString(), QMessageBox::NoIcon);
+    if (!packed.ok) {
+        ui::message(this, packed.error, QString(), QMessageBox::NoIcon);
+        ui::message(this, QStringLiteral("压缩文件出错！"), kWarning, QMessageBox::Critical);
+        return;
+    }
+    setPanel(2, QStringLiteral("压缩完成。"));
+    st.archiveSize = packed.size;
+    sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize));
+}
+
+void updataFrm::sendArchive() {
+    mdl_upData::State& st = mdl_upData::state();
+    // A second go-ahead while the archive is on its way, or after it went, changes nothing.
+    if (m_sender->isActive())
+        return;
+    if (st.archiveSize <= 0) {
+        st.uploading = false;
+        return;
+    }
+    QString why;
+    if (!m_sender->start(sckClient, mdl_upData::archivePath(workspace::currentPath()),
+                         st.archiveSize, &why)) {
+        st.uploading = false;
+        ui::message(this, QStringLiteral("上传出错0:") + why, QString(), QMessageBox::NoIcon);
+        return;
+    }
+    // The bar counts in units small enough for its range.
+    m_progressShift = 0;
+    while ((st.archiveSize >> m_progressShift) > std::numeric_limits<int>::max())
+        ++m_progressShift;
+    m_progressBytes = 0;
+    ccprg->setRange(0, static_cast<int>(st.archiveSize >> m_progressShift));
+    ccprg->setValue(0);
+}
+
+void updataFrm::onSendProgress(qint64 bytes) {
+    if (!mdl_upData::state().uploading)
+        return;
+    m_sckCount = 0;
+    m_progressBytes += bytes;
+    ccprg->setValue(static_cast<int>(m_progressBytes >> m_progressShift));
+    setPanel(2, QStringLiteral("正在上传数据..."));
+    cmd_updata->setEnabled(false);
+}
+
+void updataFrm::onSendComplete() {
+    mdl_upData::State& st = mdl_upData::state();
+    if (!st.uploading)
+        return;
+    ccprg->setValue(0);
+    m_progressBytes = 0;
+    st.uploading = false;
+    st.archiveSize = 0;
+    setPanel(2, QStringLiteral("数据传输完毕！"));
+    cmd_updata->setEnabled(true);
+    ui::message(this, QStringLiteral("数据传输完毕！"));
+}

@@ -1,0 +1,284 @@
+#include "common/gbk.h"
+#include "fixture.h"
+#include "server/mdl_upData.h"
+#include "sitedb/sitedb.h"
+
+#include <QTest>
+
+using mdl_upData::Reply;
+
+class TestMdlUpData : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { sitedb::close(); }
+    void firstTagInOrderDecides_data();
+    void firstTagInOrderDecides();
+    void messageSplitOverTwoReads();
+    void stateChanges_data();
+    void stateChanges();
+    void acceptedSiteNameIsStored();
+    void takenSiteNameRestoresLastOne();
+    void payloadsLoseTheirTagAndKeepChinese_data();
+    void payloadsLoseTheirTagAndKeepChinese();
+    void bytesThatAreNotGbkNeverFail();
+    void noticeRule_data();
+    void noticeRule();
+    void noticeFollowsStoredSetting_data();
+    void noticeFollowsStoredSetting();
+    void brokenNoticeSettingIsAFailure();
+    void serverAddress_data();
+    void serverAddress();
+    void siteNamePrefix_data();
+    void siteNamePrefix();
+    void logEntryHeaders();
+};
+
+void TestMdlUpData::firstTagInOrderDecides_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("reply");
+    QTest::newRow("login") << "<#login#>" << int(Reply::Login);
+    QTest::newRow("logout") << "<#logout#>" << int(Reply::Logout);
+    QTest::newRow("site name") << "<#siteName#>" << int(Reply::SiteName);
+    QTest::newRow("site name taken") << "<#siteNameExist#>" << int(Reply::SiteNameExist);
+    QTest::newRow("password") << "<#modPwd#>" << int(Reply::ModPwd);
+    QTest::newRow("template") << "<#selectTemplate#>" << int(Reply::SelectTemplate);
+    QTest::newRow("talk") << "<#talkmsg#>hi" << int(Reply::TalkMsg);
+    QTest::newRow("notice") << "<#getversion#>news" << int(Reply::GetVersion);
+    QTest::newRow("system") << "<#systemmsg#>x" << int(Reply::SystemMsg);
+    QTest::newRow("ready for archive") << "<#sendFileInfo#>" << int(Reply::SendFileInfo);
+    QTest::newRow("failure") << "<#errMsg#>" << int(Reply::ErrMsg);
+    QTest::newRow("no tag") << "hello <#unknown#>" << int(Reply::None);
+    QTest::newRow("empty") << "" << int(Reply::None);
+    // Two messages in one read: the reply order decides, not the position in the data.
+    QTest::newRow("talk before login") << "<#talkmsg#>hi<#login#>" << int(Reply::Login);
+    QTest::newRow("error before ready") << "<#errMsg#><#sendFileInfo#>" << int(Reply::SendFileInfo);
+    QTest::newRow("system before taken")
+        << "<#systemmsg#>a<#siteNameExist#>" << int(Reply::SiteNameExist);
+    QTest::newRow("tag inside text") << "xx<#modPwd#>yy" << int(Reply::ModPwd);
+}
+
+void TestMdlUpData::firstTagInOrderDecides() {
+    QFETCH(QString, text);
+    QFETCH(int, reply);
+    QCOMPARE(int(mdl_upData::classify(text)), reply);
+}
+
+void TestMdlUpData::messageSplitOverTwoReads() {
+    mdl_upData::State st;
+    QCOMPARE(mdl_upData::onServerData("<#log", st, {}).reply, Reply::None);
+    QCOMPARE(mdl_upData::onServerData("in#>", st, {}).reply, Reply::None);
+    QVERIFY(!st.loggedIn);
+    // A system message in two reads: the first part is shown, the rest is ignored.
+    const mdl_upData::Action first = mdl_upData::onServerData("<#systemmsg#>Hel", st, {});
+    QCOMPARE(first.reply, Reply::SystemMsg);
+    QCOMPARE(first.text, QStringLiteral("hel"));
+    QCOMPARE(mdl_upData::onServerData("lo", st, {}).reply, Reply::None);
+}
+
+void TestMdlUpData::stateChanges_data() {
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("loggedIn");
+    QTest::addColumn<bool>("uploading");
+    QTest::newRow("login") << QByteArray("<#login#>") << true << false;
+    QTest::newRow("refused") << QByteArray("<#logout#>") << false << false;
+    QTest::newRow("archive wanted") << QByteArray("<#sendFileInfo#>") << false << true;
+    QTest::newRow("failure") << QByteArray("<#errMsg#>") << false << false;
+}
+
+void TestMdlUpData::stateChanges() {
+    QFETCH(QByteArray, data);
+    QFETCH(bool, loggedIn);
+    QFETCH(bool, uploading);
+    mdl_upData::State st;
+    mdl_upData::onServerData(data, st, {});
+    QCOMPARE(st.loggedIn, loggedIn);
+    QCOMPARE(st.uploading, uploading);
+}
+
+void TestMdlUpData::acceptedSiteNameIsStored() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    mdl_upData::State st;
+    // Without a name sent, the box's text is taken.
+    mdl_upData::Action a = mdl_upData::onServerData("<#siteName#>", st, QStringLiteral("abc1"));
+    QVERIFY(a.error.isEmpty());
+    QCOMPARE(sitedb::userInfo("site_name"), QStringLiteral("abc1"));
+    QVERIFY(st.siteNameSet);
+    QCOMPARE(st.lastSiteName, QStringLiteral("abc1"));
+    // The name that was sent wins over a box edited meanwhile.
+    st.pendingSiteName = QStringLiteral("sent2");
+    a = mdl_upData::onServerData("<#siteName#>", st, QStringLiteral("edited"));
+    QCOMPARE(a.text, QStringLiteral("sent2"));
+    QCOMPARE(sitedb::userInfo("site_name"), QStringLiteral("sent2"));
+    QVERIFY(st.pendingSiteName.isEmpty());
+}
+
+void TestMdlUpData::takenSiteNameRestoresLastOne() {
+    mdl_upData::State st;
+    st.siteNameSet = true;
+    st.lastSiteName = QStringLiteral("mine");
+    st.pendingSiteName = QStringLiteral("theirs");
+    const mdl_upData::Action a = mdl_upData::onServerData("<#siteNameExist#>", st, "theirs");
+    QCOMPARE(a.reply, Reply::SiteNameExist);
+    QCOMPARE(a.text, QStringLiteral("mine"));
+    QVERIFY(!st.siteNameSet);
+}
+
+void TestMdlUpData::payloadsLoseTheirTagAndKeepChinese_data() {
+    QTest::addColumn<QString>("wire");
+    QTest::addColumn<int>("reply");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("talk") << QStringLiteral("<#talkmsg#>您好，请问有什么问题？")
+                          << int(Reply::TalkMsg) << QStringLiteral("您好，请问有什么问题？");
+    QTest::newRow("talk twice tagged") << QStringLiteral("<#talkmsg#>甲<#talkmsg#>乙")
+                                       << int(Reply::TalkMsg) << QStringLiteral("甲乙");
+    QTest::newRow("system with breaks") << QStringLiteral("<#systemmsg#>Hello<br>World")
+                                        << int(Reply::SystemMsg) << QStringLiteral("hello\nworld");
+    QTest::newRow("system chinese")
+        << QStringLiteral("<#systemmsg#>站点ABC已发布<br>共3个文件") << int(Reply::SystemMsg)
+        << QStringLiteral("站点abc已发布\n共3个文件");
+    QTest::newRow("notice") << QStringLiteral("<#getversion#>系统公告：新版本3.06")
+                            << int(Reply::GetVersion) << QStringLiteral("系统公告：新版本3.06");
+}
+
+void TestMdlUpData::payloadsLoseTheirTagAndKeepChinese() {
+    QFETCH(QString, wire);
+    QFETCH(int, reply);
+    QFETCH(QString, shown);
+    TempInstall inst;
+    QVERIFY(inst.openSite()); // the notice reads its setting ("0||…": shown)
+    mdl_upData::State st;
+    const mdl_upData::Action a = mdl_upData::onServerData(gbk::encode(wire), st, {});
+    QCOMPARE(int(a.reply), reply);
+    QCOMPARE(a.text, shown);
+    QVERIFY(!a.suppressed);
+    QVERIFY(a.error.isEmpty());
+}
+
+void TestMdlUpData::bytesThatAreNotGbkNeverFail() {
+    mdl_upData::State st;
+    const QByteArray data = QByteArray("<#talkmsg#>ok\x81\x20\xff", 17);
+    const mdl_upData::Action a = mdl_upData::onServerData(data, st, {});
+    QCOMPARE(a.reply, Reply::TalkMsg);
+    QVERIFY(a.text.startsWith(QStringLiteral("ok")));
+    QVERIFY(a.text.contains(QChar::ReplacementCharacter));
+}
+
+void TestMdlUpData::noticeRule_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<bool>("shown");
+    const QDate today(2026, 3, 20);
+    auto back = [&](int days) { return today.addDays(-days).toString(Qt::ISODate); };
+    QTest::newRow("hidden 13 days ago") << "1||" + back(13) << false;
+    QTest::newRow("hidden 14 days ago") << "1||" + back(14) << true;
+    QTest::newRow("hidden 400 days ago") << "1||" + back(400) << true;
+    QTest::newRow("hidden today") << "1||" + back(0) << false;
+    QTest::newRow("shown flag") << "0||" + back(0) << true;
+    QTest::newRow("shown flag no date") << QStringLiteral("0||") << true;
+    QTest::newRow("shown flag bare") << QStringLiteral("0") << true;
+}
+
+void TestMdlUpData::noticeRule() {
+    QFETCH(QString, setting);
+    QFETCH(bool, shown);
+    const std::optional<bool> due = mdl_upData::noticeDue(setting, QDate(2026, 3, 20));
+    QVERIFY(due.has_value());
+    QCOMPARE(*due, shown);
+}
+
+void TestMdlUpData::noticeFollowsStoredSetting_data() {
+    QTest::addColumn<int>("daysBack");
+    QTest::addColumn<bool>("suppressed");
+    QTest::newRow("13 days") << 13 << true;
+    QTest::newRow("14 days") << 14 << false;
+}
+
+void TestMdlUpData::noticeFollowsStoredSetting() {
+    QFETCH(int, daysBack);
+    QFETCH(bool, suppressed);
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    const QDate today = QDate::currentDate();
+    QVERIFY(
+        sitedb::setUserInfo("field06", mdl_upData::noticeSetting(true, today.addDays(-daysBack))));
+    mdl_upData::State st;
+    const mdl_upData::Action a = mdl_upData::onServerData("<#getversion#>news", st, {}, today);
+    QCOMPARE(a.reply, Reply::GetVersion);
+    QCOMPARE(a.suppressed, suppressed);
+    QVERIFY(a.error.isEmpty());
+}
+
+void TestMdlUpData::brokenNoticeSettingIsAFailure() {
+    QString why;
+    QVERIFY(!mdl_upData::noticeDue(QStringLiteral("yes||2026-01-01"), QDate(2026, 3, 1), &why));
+    QVERIFY(!why.isEmpty());
+    QVERIFY(!mdl_upData::noticeDue(QStringLiteral("1||someday"), QDate(2026, 3, 1), &why));
+
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    QVERIFY(sitedb::setUserInfo("field06", QStringLiteral("1||")));
+    mdl_upData::State st;
+    const mdl_upData::Action a = mdl_upData::onServerData("<#getversion#>news", st, {});
+    QVERIFY(!a.error.isEmpty());
+}
+
+void TestMdlUpData::serverAddress_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("host") << "127.0.0.1" << true << "127.0.0.1" << 1234;
+    QTest::newRow("host and port") << " 127.0.0.1:4321 " << true << "127.0.0.1" << 4321;
+    QTest::newRow("name") << "localhost" << true << "localhost" << 1234;
+    QTest::newRow("bare v6") << "::1" << true << "::1" << 1234;
+    QTest::newRow("bracketed v6") << "[::1]:99" << true << "::1" << 99;
+    QTest::newRow("empty") << "" << false << "" << 0;
+    QTest::newRow("port zero") << "h:0" << false << "" << 0;
+    QTest::newRow("port too big") << "h:70000" << false << "" << 0;
+    QTest::newRow("port not a number") << "h:abc" << false << "" << 0;
+    QTest::newRow("no host") << ":1234" << false << "" << 0;
+    QTest::newRow("blank inside") << "a b" << false << "" << 0;
+}
+
+void TestMdlUpData::serverAddress() {
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    const auto addr = mdl_upData::parseServerAddress(text);
+    QCOMPARE(addr.has_value(), valid);
+    if (valid) {
+        QCOMPARE(addr->host, host);
+        QCOMPARE(int(addr->port), port);
+    }
+}
+
+void TestMdlUpData::siteNamePrefix_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("valid");
+    QTest::newRow("letters and digits") << "abcXYZ09" << 8;
+    QTest::newRow("hyphen after two") << "ab-" << 2;
+    QTest::newRow("space") << "a b" << 1;
+    QTest::newRow("chinese") << "站点" << 0;
+    QTest::newRow("full-width digit") << "ab１" << 2;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestMdlUpData::siteNamePrefix() {
+    QFETCH(QString, text);
+    QFETCH(int, valid);
+    QCOMPARE(mdl_upData::validSiteNamePrefix(text), valid);
+}
+
+void TestMdlUpData::logEntryHeaders() {
+    const QDateTime when(QDate(2026, 5, 4), QTime(9, 8, 7));
+    QCOMPARE(mdl_upData::msgLogEntry("server", "hi", when),
+             QStringLiteral("<font color=blue size=2><b>服务器(管理员)</b></font>(<i>2026-05-04 "
+                            "09:08:07</i>)<br><font size=2>hi</font><br>"));
+    QCOMPARE(mdl_upData::msgLogEntry(QStringLiteral("客户端(我的发言)"), "yo", when),
+             QStringLiteral("<font color=red size=2><b>客户端(我的发言)</b></font>(<i>2026-05-04 "
+                            "09:08:07</i>)<br><font size=2>yo</font><br>"));
+}
+
+QTEST_GUILESS_MAIN(TestMdlUpData)
+#include "tst_mdl_upData.moc"
