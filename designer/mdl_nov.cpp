@@ -1,0 +1,481 @@
+#include "designer/mdl_nov.h"
+
+#include <QRandomGenerator>
+
+namespace mdl_nov {
+
+namespace {
+
+const QString kFirst = QStringLiteral("firstCatalog");
+const QString kSecond = QStringLiteral("secondCatalog");
+const QString kThird = QStringLiteral("thirdCatalog");
+
+sitedb::Outcome failed(const sitedb::Rows& rows) {
+    return sitedb::Outcome::failure(rows.error);
+}
+
+CatalogNode nodeFrom(const sitedb::Row& row, const QString& nameColumn) {
+    CatalogNode n;
+    n.name = row.text(nameColumn);
+    n.folder = row.flag(QStringLiteral("catalog"));
+    n.orderID = row.integer(QStringLiteral("orderID"));
+    n.aspFileName = row.text(QStringLiteral("aspFileName"));
+    return n;
+}
+
+// The children of one parent, in order; equal orders keep the order of insertion.
+sitedb::Rows childrenOf(Level parentLevel, const QString& parentName) {
+    switch (parentLevel) {
+    case Level::None:
+        return sitedb::query(QStringLiteral("SELECT * FROM firstCatalog ORDER BY orderID, rowid"));
+    case Level::First:
+        return sitedb::query(QStringLiteral("SELECT * FROM secondCatalog WHERE firstCatalog = ? "
+                                            "ORDER BY orderID, rowid"),
+                             {parentName});
+    case Level::Second:
+        return sitedb::query(QStringLiteral("SELECT * FROM thirdCatalog WHERE secondCatalog = ? "
+                                            "ORDER BY orderID, rowid"),
+                             {parentName});
+    case Level::Third:
+        break;
+    }
+    return {};
+}
+
+} // namespace
+
+Level levelOfKey(const QString& key) {
+    const QStringView prefix = QStringView(key).left(3);
+    if (prefix == u"fst")
+        return Level::First;
+    if (prefix == u"snd")
+        return Level::Second;
+    if (prefix == u"thd")
+        return Level::Third;
+    return Level::None;
+}
+
+QString levelPrefix(Level level) {
+    switch (level) {
+    case Level::First:
+        return QStringLiteral("fst");
+    case Level::Second:
+        return QStringLiteral("snd");
+    case Level::Third:
+        return QStringLiteral("thd");
+    case Level::None:
+        break;
+    }
+    return QStringLiteral("roo");
+}
+
+Level childLevel(Level level) {
+    switch (level) {
+    case Level::None:
+        return Level::First;
+    case Level::First:
+        return Level::Second;
+    case Level::Second:
+        return Level::Third;
+    case Level::Third:
+        break;
+    }
+    return Level::None;
+}
+
+QString catalogTable(Level level) {
+    switch (level) {
+    case Level::First:
+        return kFirst;
+    case Level::Second:
+        return kSecond;
+    case Level::Third:
+        return kThird;
+    case Level::None:
+        break;
+    }
+    return {};
+}
+
+QString contentTable(Level level) {
+    switch (level) {
+    case Level::First:
+        return QStringLiteral("content01");
+    case Level::Second:
+        return QStringLiteral("content02");
+    case Level::Third:
+        return QStringLiteral("content03");
+    case Level::None:
+        break;
+    }
+    return {};
+}
+
+Catalog loadCatalog() {
+    Catalog cat;
+    const sitedb::Rows info = sitedb::query(QStringLiteral("SELECT * FROM user_info"));
+    if (!info.ok) {
+        cat.ok = false;
+        cat.error = info.error;
+        return cat;
+    }
+    cat.siteName = info.first().text(QStringLiteral("webName"));
+
+    // Reads the children of `parent` (of level `level`) into `into`, then theirs.
+    const std::function<bool(Level, const QString&, QList<CatalogNode>&)> readLevel =
+        [&](Level level, const QString& parent, QList<CatalogNode>& into) -> bool {
+        const Level own = childLevel(level);
+        const sitedb::Rows rows = childrenOf(level, parent);
+        if (!rows.ok) {
+            cat.ok = false;
+            cat.error = rows.error;
+            return false;
+        }
+        for (const sitedb::Row& row : rows.rows) {
+            into.append(nodeFrom(row, catalogTable(own)));
+            // Nothing is read below level 3.
+            if (own != Level::Third && !readLevel(own, into.back().name, into.back().children))
+                return false;
+        }
+        return true;
+    };
+    readLevel(Level::None, QString(), cat.nodes);
+    return cat;
+}
+
+Number getMaxOrder(Level parentLevel, const QString& parentName) {
+    Number n;
+    sitedb::Rows rows;
+    switch (parentLevel) {
+    case Level::None:
+        rows =
+            sitedb::query(QStringLiteral("SELECT Max(orderID) AS orderID_Max FROM firstCatalog"));
+        break;
+    case Level::First:
+        rows = sitedb::query(QStringLiteral("SELECT Max(orderID) AS orderID_Max FROM "
+                                            "secondCatalog WHERE firstCatalog = ?"),
+                             {parentName});
+        break;
+    case Level::Second:
+        rows = sitedb::query(QStringLiteral("SELECT Max(orderID) AS orderID_Max FROM "
+                                            "thirdCatalog WHERE secondCatalog = ?"),
+                             {parentName});
+        break;
+    case Level::Third:
+        // Nothing is stored below level 3.
+        return n;
+    }
+    if (!rows.ok) {
+        n.ok = false;
+        n.error = rows.error;
+        return n;
+    }
+    if (rows.isEmpty())
+        return n;
+    n.value = rows.first().integer(QStringLiteral("orderID_Max"));
+    return n;
+}
+
+Number getOrderID(Level level, const QString& name) {
+    Number n;
+    const QString table = catalogTable(level);
+    if (table.isEmpty())
+        return n;
+    const sitedb::Rows rows =
+        sitedb::query(QStringLiteral("SELECT orderID FROM ") + table + QStringLiteral(" WHERE ") +
+                          table + QStringLiteral(" = ?"),
+                      {name});
+    if (!rows.ok) {
+        n.ok = false;
+        n.error = rows.error;
+        return n;
+    }
+    if (!rows.isEmpty())
+        n.value = rows.first().integer(QStringLiteral("orderID"));
+    return n;
+}
+
+sitedb::Outcome swapOrderID(Level level, const QString& nameA, const QString& nameB, qint64 a,
+                            qint64 b) {
+    const QString table = catalogTable(level);
+    if (table.isEmpty())
+        return {};
+    const QString sql = QStringLiteral("UPDATE ") + table +
+                        QStringLiteral(" SET orderID = ? WHERE ") + table + QStringLiteral(" = ?");
+    return sitedb::execAll({{sql, {b, nameA}}, {sql, {a, nameB}}});
+}
+
+bool existNode(const QString& name) {
+    const sitedb::Rows rows = sitedb::query(
+        QStringLiteral("SELECT 1 FROM user_info WHERE webName = ? "
+                       "UNION ALL SELECT 1 FROM firstCatalog WHERE firstCatalog = ? "
+                       "UNION ALL SELECT 1 FROM secondCatalog WHERE secondCatalog = ? "
+                       "UNION ALL SELECT 1 FROM thirdCatalog WHERE thirdCatalog = ? LIMIT 1"),
+        {name, name, name, name});
+    // When the catalog cannot be read the name is not given out.
+    return !rows.ok || !rows.isEmpty();
+}
+
+NameCheck checkNewName(const QString& name) {
+    if (existNode(name))
+        return NameCheck::Duplicate;
+    if (name.isEmpty())
+        return NameCheck::Empty;
+    return NameCheck::Ok;
+}
+
+sitedb::Outcome delNode(Level level, const QString& name) {
+    // Names of the level-2 and level-3 rows of the branch, as subqueries.
+    const QString secondsOfFirst =
+        QStringLiteral("SELECT secondCatalog FROM secondCatalog WHERE firstCatalog = ?");
+    const QString thirdsOfSecond =
+        QStringLiteral("SELECT thirdCatalog FROM thirdCatalog WHERE secondCatalog = ?");
+    const QString thirdsOfFirst =
+        QStringLiteral("SELECT thirdCatalog FROM thirdCatalog WHERE secondCatalog IN (") +
+        secondsOfFirst + QStringLiteral(")");
+
+    QList<sitedb::Statement> st;
+    switch (level) {
+    case Level::First:
+        st = {
+            {QStringLiteral("DELETE FROM content03 WHERE thirdCatalog IN (") + thirdsOfFirst +
+                 QStringLiteral(")"),
+             {name}},
+            {QStringLiteral("DELETE FROM thirdCatalog WHERE secondCatalog IN (") + secondsOfFirst +
+                 QStringLiteral(")"),
+             {name}},
+            {QStringLiteral("DELETE FROM content02 WHERE secondCatalog IN (") + secondsOfFirst +
+                 QStringLiteral(")"),
+             {name}},
+            {QStringLiteral("DELETE FROM secondCatalog WHERE firstCatalog = ?"), {name}},
+            {QStringLiteral("DELETE FROM content01 WHERE firstCatalog = ?"), {name}},
+            {QStringLiteral("DELETE FROM firstCatalog WHERE firstCatalog = ?"), {name}},
+        };
+        break;
+    case Level::Second:
+        st = {
+            {QStringLiteral("DELETE FROM content03 WHERE thirdCatalog IN (") + thirdsOfSecond +
+                 QStringLiteral(")"),
+             {name}},
+            {QStringLiteral("DELETE FROM thirdCatalog WHERE secondCatalog = ?"), {name}},
+            {QStringLiteral("DELETE FROM content02 WHERE secondCatalog = ?"), {name}},
+            {QStringLiteral("DELETE FROM secondCatalog WHERE secondCatalog = ?"), {name}},
+        };
+        break;
+    case Level::Third:
+        st = {
+            {QStringLiteral("DELETE FROM content03 WHERE thirdCatalog = ?"), {name}},
+            {QStringLiteral("DELETE FROM thirdCatalog WHERE thirdCatalog = ?"), {name}},
+        };
+        break;
+    case Level::None:
+        return {};
+    }
+    return sitedb::execAll(st);
+}
+
+sitedb::Outcome renNode(Level level, const QString& oldName, const QString& newName) {
+    if (level == Level::None)
+        return {};
+    switch (checkNewName(newName)) {
+    case NameCheck::Duplicate:
+        return sitedb::Outcome::failure(QStringLiteral("已存在重名，更改名称!"));
+    case NameCheck::Empty:
+        return sitedb::Outcome::failure(QStringLiteral("重命名不能为空！"));
+    case NameCheck::Ok:
+        break;
+    }
+    const QVariantList args{newName, oldName};
+    QList<sitedb::Statement> st;
+    switch (level) {
+    case Level::First:
+        st = {
+            {QStringLiteral("UPDATE firstCatalog SET firstCatalog = ? WHERE firstCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE secondCatalog SET firstCatalog = ? WHERE firstCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE thirdCatalog SET firstCatalog = ? WHERE firstCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE content01 SET firstCatalog = ? WHERE firstCatalog = ?"), args},
+        };
+        break;
+    case Level::Second:
+        st = {
+            {QStringLiteral("UPDATE secondCatalog SET secondCatalog = ? WHERE secondCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE thirdCatalog SET secondCatalog = ? WHERE secondCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE content02 SET secondCatalog = ? WHERE secondCatalog = ?"),
+             args},
+        };
+        break;
+    case Level::Third:
+        st = {
+            {QStringLiteral("UPDATE thirdCatalog SET thirdCatalog = ? WHERE thirdCatalog = ?"),
+             args},
+            {QStringLiteral("UPDATE content03 SET thirdCatalog = ? WHERE thirdCatalog = ?"), args},
+        };
+        break;
+    case Level::None:
+        break;
+    }
+    return sitedb::execAll(st);
+}
+
+sitedb::Outcome setAspFileName(Level level, const QString& name, const QString& key) {
+    const QString table = catalogTable(level);
+    if (table.isEmpty())
+        return {};
+    return sitedb::exec(QStringLiteral("UPDATE ") + table +
+                            QStringLiteral(" SET aspFileName = ? WHERE ") + table +
+                            QStringLiteral(" = ?"),
+                        {key, name});
+}
+
+Text getAspFileName(Level level, const QString& name) {
+    Text t;
+    t.value = noFormat;
+    const QString table = catalogTable(level);
+    if (table.isEmpty())
+        return t;
+    const sitedb::Rows rows =
+        sitedb::query(QStringLiteral("SELECT aspFileName FROM ") + table +
+                          QStringLiteral(" WHERE ") + table + QStringLiteral(" = ?"),
+                      {name});
+    if (!rows.ok) {
+        t.ok = false;
+        t.error = rows.error;
+        return t;
+    }
+    if (!rows.isEmpty())
+        t.value = rows.first().text(QStringLiteral("aspFileName"));
+    return t;
+}
+
+sitedb::Outcome changeFormat(Level level, const QString& name, const QString& key) {
+    const QString table = catalogTable(level);
+    if (table.isEmpty())
+        return sitedb::Outcome::failure(QStringLiteral("没有在左边选择栏目！"));
+    const sitedb::Rows own =
+        sitedb::query(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE ") + table +
+                          QStringLiteral(" = ?"),
+                      {name});
+    if (!own.ok)
+        return failed(own);
+    // Only a file has a display format.
+    if (own.isEmpty() || own.first().flag(QStringLiteral("catalog")))
+        return sitedb::Outcome::failure(QStringLiteral("没有在左边选择栏目！"));
+
+    QString empty = QStringLiteral("UPDATE ") + contentTable(level) + QStringLiteral(" SET ");
+    for (int i = 1; i <= 15; ++i) {
+        const QString n = QString::number(i).rightJustified(2, u'0');
+        if (i > 1)
+            empty += QStringLiteral(", ");
+        empty += QStringLiteral("field") + n + QStringLiteral(" = '', value") + n +
+                 QStringLiteral(" = ''");
+    }
+    empty += QStringLiteral(" WHERE ") + table + QStringLiteral(" = ?");
+    return sitedb::execAll({
+        {empty, {name}},
+        {QStringLiteral("UPDATE ") + table + QStringLiteral(" SET aspFileName = ? WHERE ") + table +
+             QStringLiteral(" = ?"),
+         {key, name}},
+    });
+}
+
+AddResult addNode(Level parentLevel, const QString& parentName, const QString& name, bool folder,
+                  const QString& formatKey) {
+    AddResult res;
+    res.level = childLevel(parentLevel);
+    if (name.isEmpty()) {
+        res.status = AddResult::EmptyName;
+        return res;
+    }
+    if (existNode(name)) {
+        res.status = AddResult::Duplicate;
+        return res;
+    }
+    // Folders on levels 1 and 2, files on levels 1 to 3.
+    if (res.level == Level::None || (folder && res.level == Level::Third)) {
+        res.status = AddResult::NotAllowed;
+        return res;
+    }
+
+    QString grandparent;
+    if (parentLevel != Level::None) {
+        const QString table = catalogTable(parentLevel);
+        const sitedb::Rows parent =
+            sitedb::query(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" WHERE ") +
+                              table + QStringLiteral(" = ?"),
+                          {parentName});
+        if (!parent.ok) {
+            res.error = parent.error;
+            return res;
+        }
+        // Nothing goes below a file or below a row that no longer exists.
+        if (parent.isEmpty() || !parent.first().flag(QStringLiteral("catalog"))) {
+            res.status = AddResult::NotAllowed;
+            return res;
+        }
+        grandparent = parent.first().text(kFirst);
+    }
+
+    const Number max = getMaxOrder(parentLevel, parentName);
+    if (!max.ok) {
+        res.error = max.error;
+        return res;
+    }
+    if (max.value < 0) {
+        res.status = AddResult::NoOrder;
+        return res;
+    }
+    res.orderID = max.value + 1;
+
+    const QVariant kind = folder ? 1 : 0;
+    const QVariant format = folder ? QVariant() : QVariant(formatKey);
+    sitedb::Outcome out;
+    switch (res.level) {
+    case Level::First:
+        out = sitedb::exec(QStringLiteral("INSERT INTO firstCatalog(firstCatalog,[catalog],orderID,"
+                                          "aspFileName) VALUES(?,?,?,?)"),
+                           {name, kind, res.orderID, format});
+        break;
+    case Level::Second:
+        out = sitedb::exec(QStringLiteral("INSERT INTO secondCatalog(firstCatalog,secondCatalog,"
+                                          "[catalog],orderID,aspFileName) VALUES(?,?,?,?,?)"),
+                           {parentName, name, kind, res.orderID, format});
+        break;
+    case Level::Third:
+        out = sitedb::exec(QStringLiteral("INSERT INTO thirdCatalog(firstCatalog,secondCatalog,"
+                                          "thirdCatalog,[catalog],orderID,aspFileName) "
+                                          "VALUES(?,?,?,?,?,?)"),
+                           {grandparent, parentName, name, kind, res.orderID, format});
+        break;
+    case Level::None:
+        break;
+    }
+    if (!out) {
+        res.error = out.error;
+        return res;
+    }
+    res.status = AddResult::Added;
+    return res;
+}
+
+QString newNodeKey(const QString& prefix, const QSet<QString>& used) {
+    const QString head = prefix + QStringLiteral("_");
+    // Random numbers first, as the tree always had; counting on past 10000 if every one
+    // of them is taken.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString key = head + QString::number(QRandomGenerator::global()->bounded(10001));
+        if (!used.contains(key))
+            return key;
+    }
+    for (qint64 n = 0;; ++n) {
+        const QString key = head + QString::number(n);
+        if (!used.contains(key))
+            return key;
+    }
+}
+
+} // namespace mdl_nov
