@@ -1,24 +1,35 @@
 #include "content/mdl_ins.h"
 
 #include "common/mdl_func.h"
+#include "designer/mdl_dgnFrm.h"
+#include "designer/mdl_nov.h"
 
 #include <QStringList>
+
+#include <optional>
 
 namespace mdl_ins {
 
 bool dataChanged = false;
 bool advIsNew = true;
 
+namespace {
+
+// The content table of a node's level and its owner column, which carries the name of
+// the level's catalog table.
+struct ContentLevel {
+    QString table;
+    QString ownerColumn;
+};
+
 std::optional<ContentLevel> contentLevel(const QString& nodeKey) {
-    const QString prefix = nodeKey.left(3);
-    if (prefix == u"fst")
-        return ContentLevel{QStringLiteral("content01"), QStringLiteral("firstCatalog")};
-    if (prefix == u"snd")
-        return ContentLevel{QStringLiteral("content02"), QStringLiteral("secondCatalog")};
-    if (prefix == u"thd")
-        return ContentLevel{QStringLiteral("content03"), QStringLiteral("thirdCatalog")};
-    return std::nullopt;
+    const mdl_nov::Level level = mdl_nov::levelOfKey(nodeKey);
+    if (level == mdl_nov::Level::None)
+        return std::nullopt;
+    return ContentLevel{mdl_nov::contentTable(level), mdl_nov::catalogTable(level)};
 }
+
+} // namespace
 
 sitedb::Rows loadRecords(const QString& nodeKey, const QString& nodeName) {
     const auto level = contentLevel(nodeKey);
@@ -183,7 +194,7 @@ SaveResult saveAdvPage(const QString& nodeKey, const QString& nodeName, const QS
 }
 
 bool isListFormat(const QString& format) {
-    return format == u"news" || format == u"imgs" || format.startsWith(QLatin1String("prod"));
+    return format == u"news" || format == u"imgs" || mdl_dgnFrm::isProductFormat(format);
 }
 
 bool isPanelFormat(const QString& format) {

@@ -8,8 +8,6 @@
 #include <QList>
 #include <QString>
 
-#include <optional>
-
 namespace mdl_ins {
 
 // Program-wide: something was typed in the content window's title or body box or in its
@@ -18,17 +16,8 @@ extern bool dataChanged;
 // The "adv" page of the content window's current node has no record yet.
 extern bool advIsNew;
 
-// Where the records of a node of one catalog level are kept.
-struct ContentLevel {
-    QString table;       // "content01" …
-    QString ownerColumn; // "firstCatalog" …
-};
-
-// The level of a tree key by its three-letter prefix ("fst_…", "snd_…", "thd_…"); no value
-// for the root or any other key.
-std::optional<ContentLevel> contentLevel(const QString& nodeKey);
-
-// The records of the node (key, name), newest first. No level: no rows.
+// The records of the node (key, name), newest first: those of the content table of the
+// key's level whose owner column names the node. No level (the root): no rows.
 sitedb::Rows loadRecords(const QString& nodeKey, const QString& nodeName);
 
 // The record table of "news" and "imgs" nodes, and of product nodes, as the list page

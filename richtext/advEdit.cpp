@@ -4,6 +4,7 @@
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/mdl_ins.h"
+#include "designer/mdl_nov.h"
 
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -122,7 +123,7 @@ void advEdit::toolButtonClicked(const mdl_richtext::ToolButton& button) {
 
 void advEdit::save() {
     const Node node = m_nodeSource ? m_nodeSource() : Node{};
-    if (!mdl_ins::contentLevel(node.key)) {
+    if (mdl_nov::levelOfKey(node.key) == mdl_nov::Level::None) {
         ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
                     QMessageBox::Critical);
         return;

@@ -12,8 +12,6 @@ class TestMdlIns : public QObject {
 private Q_SLOTS:
     void init();
     void cleanup();
-    void levelsByKeyPrefix_data();
-    void levelsByKeyPrefix();
     void listMarkup_data();
     void listMarkup();
     void recordsComeNewestFirstPerLevel();
@@ -54,39 +52,6 @@ static qint64 addRecord(const QString& table, const QString& owner, const QStrin
     const sitedb::Outcome o =
         sitedb::exec(QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(table, cols, marks), args);
     return o.lastInsertId.toLongLong();
-}
-
-void TestMdlIns::levelsByKeyPrefix_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("owner");
-    QTest::newRow("level 1") << "fst_2"
-                             << "content01"
-                             << "firstCatalog";
-    QTest::newRow("level 2") << "snd_3_1"
-                             << "content02"
-                             << "secondCatalog";
-    QTest::newRow("level 3") << "thd_7_2"
-                             << "content03"
-                             << "thirdCatalog";
-    QTest::newRow("root") << "root"
-                          << ""
-                          << "";
-    QTest::newRow("empty key") << ""
-                               << ""
-                               << "";
-}
-
-void TestMdlIns::levelsByKeyPrefix() {
-    QFETCH(QString, key);
-    QFETCH(QString, table);
-    QFETCH(QString, owner);
-    const auto level = mdl_ins::contentLevel(key);
-    QCOMPARE(level.has_value(), !table.isEmpty());
-    if (level) {
-        QCOMPARE(level->table, table);
-        QCOMPARE(level->ownerColumn, owner);
-    }
 }
 
 // The list page's markup, written out as the hosting service's previews expect it.
