@@ -4,6 +4,7 @@
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "content/insDataFrm.h"
 #include "sitedb/sitedb.h"
 
 #include <QApplication>
@@ -76,17 +77,30 @@ void MDIFrm::fail(QWidget* splash, const QString& text) {
     ui::message(nullptr, text, QStringLiteral("错误"), QMessageBox::Critical);
 }
 
-QString MDIFrm::currentPath() const { return workspace::currentPath(); }
-QString MDIFrm::currImgPath() const { return workspace::currImgPath(); }
-QString MDIFrm::currDataPath() const { return workspace::currDataPath(); }
-QSqlDatabase MDIFrm::conn() const { return sitedb::conn(); }
+QString MDIFrm::currentPath() const {
+    return workspace::currentPath();
+}
+QString MDIFrm::currImgPath() const {
+    return workspace::currImgPath();
+}
+QString MDIFrm::currDataPath() const {
+    return workspace::currDataPath();
+}
+QSqlDatabase MDIFrm::conn() const {
+    return sitedb::conn();
+}
 
-QString MDIFrm::encode(const QString& text) const { return mdl_func::encode(text); }
-QString MDIFrm::decode(const QString& text) const { return mdl_func::decode(text); }
+QString MDIFrm::encode(const QString& text) const {
+    return mdl_func::encode(text);
+}
+QString MDIFrm::decode(const QString& text) const {
+    return mdl_func::decode(text);
+}
 
 void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
+    addWorkWindow(new insDataFrm(this));
     showWorkWindow(QStringLiteral("designFrm"));
 }
 

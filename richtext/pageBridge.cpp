@@ -1,6 +1,8 @@
 #include "richtext/pageBridge.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -27,6 +29,12 @@ void attach(QWebEnginePage* page, QObject* bridge) {
     script.setWorldId(QWebEngineScript::MainWorld);
     script.setRunsOnSubFrames(false);
     page->scripts().insert(script);
+}
+
+QString jsString(const QString& text) {
+    // A JSON string is a valid script string literal.
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
 } // namespace pagebridge

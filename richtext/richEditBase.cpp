@@ -7,8 +7,6 @@
 #include "richtext/pageBridge.h"
 
 #include <QAction>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonValue>
 #include <QToolBar>
 #include <QWebEnginePage>
@@ -28,15 +26,7 @@ private:
     richEditBase* m_editor;
 };
 
-namespace {
-
-QString jsString(const QString& s) {
-    // A JSON string is a valid script string literal.
-    const QByteArray json = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
-    return QString::fromUtf8(json.mid(1, json.size() - 2));
-}
-
-} // namespace
+using pagebridge::jsString;
 
 richEditBase::richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidget* parent)
     : QWidget(parent) {
