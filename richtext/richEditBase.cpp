@@ -7,6 +7,8 @@
 #include "richtext/pageBridge.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QIcon>
 #include <QJsonValue>
 #include <QToolBar>
 #include <QWebEnginePage>
@@ -32,10 +34,14 @@ richEditBase::richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidg
     : QWidget(parent) {
     tlBar = new QToolBar(this);
     tlBar->setObjectName(QStringLiteral("tlBar"));
-    tlBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    tlBar->setIconSize(QSize(16, 16));
+    tlBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tlBar->setIconSize(QSize(20, 20));
+    const QString icons = workspace::currentPath() + QStringLiteral("editor/icons/");
     for (const mdl_richtext::ToolButton& b : buttons) {
         QAction* a = tlBar->addAction(b.caption);
+        const QString icon = icons + b.key + QStringLiteral(".png");
+        if (QFileInfo::exists(icon))
+            a->setIcon(QIcon(icon));
         a->setObjectName(b.key);
         a->setToolTip(b.hint);
         const mdl_richtext::ToolButton button = b;
