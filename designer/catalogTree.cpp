@@ -95,6 +95,9 @@ QTreeWidgetItem* addNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QStri
 }
 
 void fill(QTreeWidget* tree, const mdl_nov::Catalog& catalog) {
+    // A tree filled afresh numbers its nodes from 1 again.
+    if (tree->topLevelItemCount() == 0)
+        tree->setProperty(kLastIndex, 0);
     tree->setRootIsDecorated(true);
     tree->setHeaderHidden(true);
     QTreeWidgetItem* rootItem =
@@ -124,7 +127,6 @@ void fill(QTreeWidget* tree, const mdl_nov::Catalog& catalog) {
 
 bool loadTree(QTreeWidget* tree) {
     tree->clear();
-    tree->setProperty(kLastIndex, 0);
     const mdl_nov::Catalog catalog = mdl_nov::loadCatalog();
     fill(tree, catalog);
     if (!catalog.ok) {

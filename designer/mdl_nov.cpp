@@ -205,15 +205,29 @@ sitedb::Outcome swapOrderID(Level level, const QString& nameA, const QString& na
     return sitedb::execAll({{sql, {b, nameA}}, {sql, {a, nameB}}});
 }
 
-bool existNode(const QString& name) {
+namespace {
+
+// Whether a name is taken; `error` says why the catalog could not be read.
+bool nameTaken(const QString& name, QString* error) {
     const sitedb::Rows rows = sitedb::query(
         QStringLiteral("SELECT 1 FROM user_info WHERE webName = ? "
                        "UNION ALL SELECT 1 FROM firstCatalog WHERE firstCatalog = ? "
                        "UNION ALL SELECT 1 FROM secondCatalog WHERE secondCatalog = ? "
                        "UNION ALL SELECT 1 FROM thirdCatalog WHERE thirdCatalog = ? LIMIT 1"),
         {name, name, name, name});
+    if (!rows.ok) {
+        *error = rows.error;
+        return true;
+    }
+    return !rows.isEmpty();
+}
+
+} // namespace
+
+bool existNode(const QString& name) {
     // When the catalog cannot be read the name is not given out.
-    return !rows.ok || !rows.isEmpty();
+    QString error;
+    return nameTaken(name, &error);
 }
 
 NameCheck checkNewName(const QString& name) {
@@ -277,14 +291,12 @@ sitedb::Outcome delNode(Level level, const QString& name) {
 sitedb::Outcome renNode(Level level, const QString& oldName, const QString& newName) {
     if (level == Level::None)
         return {};
-    switch (checkNewName(newName)) {
-    case NameCheck::Duplicate:
-        return sitedb::Outcome::failure(QStringLiteral("已存在重名，更改名称!"));
-    case NameCheck::Empty:
+    QString error;
+    if (nameTaken(newName, &error))
+        return sitedb::Outcome::failure(error.isEmpty() ? QStringLiteral("已存在重名，更改名称!")
+                                                        : error);
+    if (newName.isEmpty())
         return sitedb::Outcome::failure(QStringLiteral("重命名不能为空！"));
-    case NameCheck::Ok:
-        break;
-    }
     const QVariantList args{newName, oldName};
     QList<sitedb::Statement> st;
     switch (level) {
@@ -391,8 +403,10 @@ AddResult addNode(Level parentLevel, const QString& parentName, const QString& n
         res.status = AddResult::EmptyName;
         return res;
     }
-    if (existNode(name)) {
-        res.status = AddResult::Duplicate;
+    QString error;
+    if (nameTaken(name, &error)) {
+        res.status = error.isEmpty() ? AddResult::Duplicate : AddResult::Failed;
+        res.error = error;
         return res;
     }
     // Folders on levels 1 and 2, files on levels 1 to 3.

@@ -1,8 +1,10 @@
 #include "../richtext/pageScript.h"
+#include "app/MDIFrm.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
 #include "content/mdl_ins.h"
 #include "designer/catalogTree.h"
+#include "designer/designFrm.h"
 #include "designer/mdl_nov.h"
 #include "fixture.h"
 #include "richtext/advEdit.h"
@@ -45,6 +47,7 @@ private Q_SLOTS:
     void bigPictureIsShownAtMostFiveHundredWide();
     void advPageIsEditedInTheEditor();
     void refreshShowsTheDesignersTree();
+    void theFrameRefreshesAfterEveryDesignerChange();
 
 private:
     insDataFrm* open();
@@ -506,6 +509,23 @@ void TestInsDataFrm::refreshShowsTheDesignersTree() {
     QVERIFY(!m_frm->pic_edit->isVisible());
     QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
     QCOMPARE(m_frm->insNode, m_frm->currNode);
+}
+
+void TestInsDataFrm::theFrameRefreshesAfterEveryDesignerChange() {
+    sitedb::close();
+    MDIFrm frame;
+    frame.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frame.load(nullptr, m_install->currentPath()));
+    auto* designer = qobject_cast<designFrm*>(frame.workWindow("designFrm"));
+    auto* content = qobject_cast<insDataFrm*>(frame.workWindow("insDataFrm"));
+    QVERIFY(designer);
+    QVERIFY(content);
+    QVERIFY(!catalogTree::findByText(content->tvw_nav, "后来的"));
+    QCOMPARE(mdl_nov::addNode(Level::None, {}, "后来的", false, "news").status,
+             mdl_nov::AddResult::Added);
+    emit designer->catalogChanged();
+    QVERIFY(catalogTree::findByText(content->tvw_nav, "后来的"));
+    sitedb::close();
 }
 
 QTEST_MAIN(TestInsDataFrm)

@@ -1,4 +1,5 @@
 #include "designer/catalogTree.h"
+#include "designerDriver.h"
 #include "fixture.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void keysTagsImagesAndIndexes();
     void onlyTheRootIsExpanded();
     void reloadNumbersAfresh();
+    void fillingACleanedTreeCountsFromOne();
     void failedLoadKeepsWhatWasRead();
 
 private:
@@ -124,6 +126,16 @@ void TestCatalogTree::reloadNumbersAfresh() {
     QCOMPARE(catalogTree::nextSibling(catalogTree::findByText(&tree, "甲")), nullptr);
 }
 
+void TestCatalogTree::fillingACleanedTreeCountsFromOne() {
+    sample();
+    QTreeWidget tree;
+    catalogTree::fill(&tree, mdl_nov::loadCatalog());
+    tree.clear();
+    catalogTree::fill(&tree, mdl_nov::loadCatalog());
+    QCOMPARE(catalogTree::index(catalogTree::root(&tree)), 1);
+    QCOMPARE(catalogTree::key(catalogTree::findByText(&tree, "甲二")), QStringLiteral("snd_2_2"));
+}
+
 void TestCatalogTree::failedLoadKeepsWhatWasRead() {
     sample();
     QVERIFY(sitedb::exec("DROP TABLE thirdCatalog"));
@@ -131,9 +143,8 @@ void TestCatalogTree::failedLoadKeepsWhatWasRead() {
     QTreeWidget tree;
     QVERIFY(!catalogTree::loadTree(&tree));
     QCOMPARE(ui.messages.size(), 1);
-    QCOMPARE(ui.last().text, QStringLiteral("不期望的错误！errNo:mdl_nov"));
-    QCOMPARE(ui.last().title, QStringLiteral("提示"));
-    QCOMPARE(ui.last().icon, QMessageBox::Critical);
+    verifyLastMessage(ui, QStringLiteral("不期望的错误！errNo:mdl_nov"), QStringLiteral("提示"),
+                      QMessageBox::Critical);
     QVERIFY(catalogTree::findByText(&tree, "甲"));
     QVERIFY(catalogTree::findByText(&tree, "甲一"));
 }

@@ -89,6 +89,8 @@ private Q_SLOTS:
     void formatOfANode_data();
     void formatOfANode();
     void newKeysAreNeverInUse();
+    void changesAreAllOrNothing_data();
+    void changesAreAllOrNothing();
 
 private:
     TempInstall* m_install = nullptr;
@@ -537,6 +539,54 @@ void TestMdlNov::newKeysAreNeverInUse() {
     const QString beyond = mdl_nov::newNodeKey(QStringLiteral("fst"), used);
     QVERIFY(!used.contains(beyond));
     QVERIFY(beyond.startsWith(QStringLiteral("fst_")));
+}
+
+void TestMdlNov::changesAreAllOrNothing_data() {
+    QTest::addColumn<QString>("trigger"); // makes the last statement of the change fail
+    QTest::addColumn<QString>("change");
+    QTest::newRow("delete a folder") << "BEFORE DELETE ON firstCatalog"
+                                     << "delete";
+    QTest::newRow("rename a folder") << "BEFORE UPDATE ON content01"
+                                     << "rename";
+    QTest::newRow("change a format") << "BEFORE UPDATE OF aspFileName ON firstCatalog"
+                                     << "format";
+    QTest::newRow("swap two orders") << "BEFORE UPDATE ON firstCatalog WHEN OLD.firstCatalog='新闻'"
+                                     << "swap";
+}
+
+void TestMdlNov::changesAreAllOrNothing() {
+    QFETCH(QString, trigger);
+    QFETCH(QString, change);
+    buildSample();
+    QVERIFY(sitedb::exec(QStringLiteral("CREATE TRIGGER refuse ") + trigger +
+                         QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'refused'); END")));
+    const auto snapshot = [] {
+        QStringList rows;
+        for (const QString table : {"firstCatalog", "secondCatalog", "thirdCatalog", "content01",
+                                    "content02", "content03"}) {
+            for (const sitedb::Row& r : sitedb::query("SELECT * FROM " + table).rows) {
+                QStringList cells;
+                for (int i = 0; i < r.record().count(); ++i)
+                    cells << r.record().value(i).toString();
+                rows << table + ":" + cells.join('|');
+            }
+        }
+        return rows;
+    };
+    const QStringList before = snapshot();
+    sitedb::Outcome out;
+    if (change == u"delete")
+        out = mdl_nov::delNode(Level::First, QStringLiteral("公司简介"));
+    else if (change == u"rename")
+        out = mdl_nov::renNode(Level::First, QStringLiteral("新闻"), QStringLiteral("要闻"));
+    else if (change == u"format")
+        out = mdl_nov::changeFormat(Level::First, QStringLiteral("新闻"), "imgs");
+    else
+        out = mdl_nov::swapOrderID(Level::First, QStringLiteral("公司简介"), QStringLiteral("新闻"),
+                                   1, 2);
+    QVERIFY(!out.ok);
+    QVERIFY(out.error.contains("refused"));
+    QCOMPARE(snapshot(), before);
 }
 
 QTEST_GUILESS_MAIN(TestMdlNov)
