@@ -3,6 +3,7 @@
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
 #include "content/mdl_ins.h"
+#include "contentRecord.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
 #include "designer/mdl_nov.h"
@@ -115,20 +116,6 @@ QString TestInsDataFrm::picture(const QString& dir, const QString& name, int w, 
     const QString path = dir + u'/' + name;
     image.save(path);
     return path;
-}
-
-static qint64 addRecord(const QString& table, const QString& owner, const QString& name,
-                        const QStringList& values) {
-    QString cols = owner, marks = "?";
-    QVariantList args{name};
-    for (int i = 0; i < values.size(); ++i) {
-        cols += QStringLiteral(",value%1").arg(i + 1, 2, 10, QLatin1Char('0'));
-        marks += ",?";
-        args << values[i];
-    }
-    return sitedb::exec(QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(table, cols, marks),
-                        args)
-        .lastInsertId.toLongLong();
 }
 
 void TestInsDataFrm::rootGivesTheWarning() {

@@ -1,5 +1,6 @@
 #include "common/mdl_func.h"
 #include "content/mdl_ins.h"
+#include "contentRecord.h"
 #include "fixture.h"
 #include "sitedb/sitedb.h"
 
@@ -37,21 +38,6 @@ void TestMdlIns::init() {
 void TestMdlIns::cleanup() {
     delete m_install;
     m_install = nullptr;
-}
-
-static qint64 addRecord(const QString& table, const QString& owner, const QString& name,
-                        const QStringList& values) {
-    QString cols = owner;
-    QString marks = QStringLiteral("?");
-    QVariantList args{name};
-    for (int i = 0; i < values.size(); ++i) {
-        cols += QStringLiteral(",value%1").arg(i + 1, 2, 10, QLatin1Char('0'));
-        marks += QStringLiteral(",?");
-        args << values[i];
-    }
-    const sitedb::Outcome o =
-        sitedb::exec(QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(table, cols, marks), args);
-    return o.lastInsertId.toLongLong();
 }
 
 // The list page's markup, written out as the hosting service's previews expect it.
