@@ -25,7 +25,7 @@ const QList<ToolButton>& fullToolbar() {
         {"table", "表格", "插入表格", Action::Dialog, {}},
         {"img", "插入图", "插入图片", Action::Dialog, {}},
         {"flash", "flash", "flash文件", Action::Dialog, {}},
-        {"color", "综合", "对选中的文字综合处理", Action::Color, "foreColor"},
+        {"color", "综合", "对选中的文字综合处理", Action::Color, {}},
     };
     return buttons;
 }

@@ -13,7 +13,7 @@ enum class Action {
     Command,    // an editing command of the browser engine (`command`)
     EditAction, // a standard edit action of the page (cut, copy, paste, undo, redo)
     Link,       // asks for an address and links the selection to it
-    Color,      // asks for a colour and gives it to the selection
+    Color,      // asks for font, size and colour and gives them to the selection
     Dialog,     // opens one of the insert dialogs
 };
 

@@ -2,8 +2,8 @@
 
 #include "common/dialogs.h"
 #include "common/mdl_func.h"
-#include "common/uiServices.h"
 #include "common/workspace.h"
+#include "richtext/dlgFrm_font.h"
 #include "richtext/pageBridge.h"
 
 #include <QAction>
@@ -145,10 +145,9 @@ void richEditBase::toolButtonClicked(const mdl_richtext::ToolButton& button) {
         runScript(QStringLiteral("askLink();"));
         break;
     case Action::Color: {
-        const std::optional<QColor> c = ui::chooseColor(this);
-        if (c)
-            runScript(QStringLiteral("run('foreColor',") + jsString(mdl_func::htmlColor(*c)) +
-                      QStringLiteral(");"));
+        dlgFrm_font dialog(this);
+        if (dialog.exec() == QDialog::Accepted && !dialog.script().isEmpty())
+            runScript(dialog.script());
         break;
     }
     case Action::Dialog:

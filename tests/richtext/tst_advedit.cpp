@@ -4,16 +4,21 @@
 #include "pageScript.h"
 #include "richtext/advEdit.h"
 #include "richtext/advEditProd.h"
+#include "richtext/dlgFrm_font.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
 
@@ -27,6 +32,7 @@ private Q_SLOTS:
     void typingMarksTheDataChanged();
     void toolbarFormatsTheSelection_data();
     void toolbarFormatsTheSelection();
+    void comprehensiveDialogFormatsTheSelection();
     void tabsCarryEditsBetweenViews();
     void writingBringsTheDesignViewBack();
     void saveInsertsThenUpdates();
@@ -138,6 +144,27 @@ void TestAdvEdit::toolbarFormatsTheSelection() {
     ed.tlBar->findChild<QAction*>(key)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML().contains(expected), 20000);
     QVERIFY(mdl_ins::dataChanged);
+}
+
+void TestAdvEdit::comprehensiveDialogFormatsTheSelection() {
+    advEdit ed;
+    ed.show();
+    QTRY_VERIFY_WITH_TIMEOUT(ed.isReady(), 30000);
+    ed.writeInnerHTML("<p>word</p>");
+    QTRY_VERIFY_WITH_TIMEOUT(bodyOf(ed.DHTMLEditer) == "<p>word</p>", 20000);
+    ed.tlBar->findChild<QAction*>("selectAll")->trigger();
+    m_ui->colors.enqueue(QColor(255, 0, 0));
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<dlgFrm_font*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->cmb_size->setCurrentIndex(5);
+        dialog->cmd_color->click();
+        QCOMPARE(dialog->lbl_color->text(), QStringLiteral("#FF0000"));
+        dialog->cmd_ok->click();
+    });
+    ed.tlBar->findChild<QAction*>("color")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML().contains("size=\"5\""), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML().toLower().contains("#ff0000"), 20000);
 }
 
 void TestAdvEdit::tabsCarryEditsBetweenViews() {
