@@ -281,8 +281,12 @@ void insDataFrm::tvw_nav_MouseUp(int button, int shift, int x, int y) {
         const auto answer = ui::message(
             this, QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"),
             QStringLiteral("提示"), QMessageBox::Information, QMessageBox::Yes | QMessageBox::No);
-        if (answer == QMessageBox::Yes)
+        if (answer == QMessageBox::Yes) {
+            // The tree shows again the node whose page is still being edited.
+            if (currNode)
+                tvw_nav->setCurrentItem(currNode);
             return;
+        }
         mdl_ins::dataChanged = false;
     }
     if (button == 2) {

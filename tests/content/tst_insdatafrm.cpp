@@ -12,10 +12,12 @@
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
+#include <QAction>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -254,6 +256,7 @@ void TestInsDataFrm::typingAsksBeforeLeaving() {
              QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"));
     QCOMPARE(m_ui->last().buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+    QCOMPARE(m_frm->tvw_nav->selectedItems(), QList<QTreeWidgetItem*>{m_frm->currNode});
     QCOMPARE(m_frm->txt_title->text(), QStringLiteral("New"));
     QVERIFY(mdl_ins::dataChanged);
 
@@ -490,7 +493,13 @@ void TestInsDataFrm::refreshShowsTheDesignersTree() {
     pick("页_txt");
     QCOMPARE(mdl_nov::addNode(Level::None, {}, "新来的", false, "txt").status,
              mdl_nov::AddResult::Added);
-    m_frm->mnu_Refresh_Click();
+    // "刷新" of the tree's pop-up menu.
+    pick("页_txt", Qt::RightButton);
+    QTRY_VERIFY(m_frm->mnuIns->isVisible());
+    QCOMPARE(m_frm->mnuIns->actions(), QList<QAction*>{m_frm->mnu_Refresh});
+    QCOMPARE(m_frm->mnu_Refresh->text(), QStringLiteral("刷新"));
+    m_frm->mnu_Refresh->trigger();
+    m_frm->mnuIns->close();
     QVERIFY(catalogTree::findByText(m_frm->tvw_nav, "新来的"));
     QVERIFY(m_frm->webBer->isVisible());
     QVERIFY(!m_frm->pic_edit->isVisible());
