@@ -359,17 +359,10 @@ void insDataFrm::showFormatPanel(const QString& format) {
         if (format == QLatin1String(p.key)) {
             lbl_head->setText(t + QString::fromUtf8(p.heading));
             showStatus(t, QString::fromUtf8(p.status));
-            if (format == u"txt" || format == u"bigImg") {
-                m_panelFormat = format;
-                placePanel();
-                vscrl->setMaximum(format == u"txt" ? txt_content->y() + vscrl->value()
-                                                   : img[0]->y() + vscrl->value());
-                vscrl->show();
-                pic_edit->show();
-                cmd_ok->setEnabled(true);
-            } else {
+            if (format.startsWith(QLatin1String("imgTxt")))
                 layoutImgTxtPanel(format);
-            }
+            else
+                showPanel(format);
             return;
         }
     }
@@ -388,9 +381,14 @@ void insDataFrm::showFormatPanel(const QString& format) {
 }
 
 void insDataFrm::layoutImgTxtPanel(const QString& format) {
+    showPanel(format);
+}
+
+void insDataFrm::showPanel(const QString& format) {
     m_panelFormat = format;
     placePanel();
-    vscrl->setMaximum(img[0]->y() + vscrl->value());
+    // The panel scrolls as far as the body box of a text page or the first picture.
+    vscrl->setMaximum((format == u"txt" ? txt_content->y() : img[0]->y()) + vscrl->value());
     vscrl->show();
     pic_edit->show();
     cmd_ok->setEnabled(true);

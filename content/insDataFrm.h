@@ -103,6 +103,8 @@ private:
     void showStatus(const QString& nodeText, const QString& formatText);
     void loadNodeData(const QString& format, QTreeWidgetItem* node);
     void layoutImgTxtPanel(const QString& format);
+    // Shows the editing panel laid out for a single-record format.
+    void showPanel(const QString& format);
     void deleteData(qint64 id);
     void placePanel();
     void clearFields();
