@@ -438,12 +438,14 @@ void insDataFrm::placePanel() {
         cmd_img[i]->setGeometry(x + kSlotLabelWidth + kSlotNameWidth + 4, y, kSlotButtonWidth,
                                 kBoxHeight);
         const int picTop = y + kBoxHeight + kGap;
-        if (big && img[i]->pixmap().isNull())
-            img[i]->setGeometry(x, picTop, kBigWidth, kBigHeight);
-        else if (!big && f != u"imgTxt03")
-            img[i]->setGeometry(x, picTop, kThumbWidth, kThumbHeight);
-        else
+        // A picture shown at its natural size keeps the size it was loaded with.
+        const bool natural = big || f == u"imgTxt03";
+        if (natural && !img[i]->pixmap().isNull())
             img[i]->move(x, picTop);
+        else if (big)
+            img[i]->setGeometry(x, picTop, kBigWidth, kBigHeight);
+        else
+            img[i]->setGeometry(x, picTop, kThumbWidth, kThumbHeight);
     }
 }
 
