@@ -2,16 +2,12 @@
 
 #include <QTest>
 
-using mdl_richtext::Action;
-
 class TestMdlRichtext : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void appendLandsAtTheEndOfThePage_data();
     void appendLandsAtTheEndOfThePage();
     void toolbarsHoldTheirButtons();
-    void buttonsRunTheirCommands_data();
-    void buttonsRunTheirCommands();
 };
 
 void TestMdlRichtext::appendLandsAtTheEndOfThePage_data() {
@@ -49,45 +45,6 @@ void TestMdlRichtext::toolbarsHoldTheirButtons() {
              (QStringList{"undo", "redo", "cut", "copy", "paste", "delete", "bold", "italic",
                           "underLine", "Aleft", "Acenter", "Aright", "link", "unlink", "color"}));
     QVERIFY(!mdl_richtext::toolButton("nothing"));
-}
-
-void TestMdlRichtext::buttonsRunTheirCommands_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("command");
-    QTest::addColumn<QString>("hint");
-    QTest::newRow("select all") << "selectAll" << int(Action::Command) << "selectAll"
-                                << "全选";
-    QTest::newRow("underline") << "underLine" << int(Action::Command) << "underline"
-                               << "下划线";
-    QTest::newRow("centre") << "Acenter" << int(Action::Command) << "justifyCenter"
-                            << "居中";
-    QTest::newRow("remove format") << "RemoveFormat" << int(Action::Command) << "removeFormat"
-                                   << "取消文字格式";
-    QTest::newRow("link") << "link" << int(Action::Link) << "createLink"
-                          << "添加超连接";
-    QTest::newRow("unlink") << "unlink" << int(Action::Command) << "unlink"
-                            << "取消超连接";
-    QTest::newRow("paste") << "paste" << int(Action::EditAction) << "paste"
-                           << "粘贴";
-    QTest::newRow("picture dialog") << "img" << int(Action::Dialog) << ""
-                                    << "插入图片";
-    QTest::newRow("flash dialog") << "flash" << int(Action::Dialog) << ""
-                                  << "flash文件";
-    QTest::newRow("save") << "save" << int(Action::Save) << ""
-                          << "保存";
-}
-
-void TestMdlRichtext::buttonsRunTheirCommands() {
-    QFETCH(QString, key);
-    QFETCH(int, action);
-    QFETCH(QString, command);
-    QFETCH(QString, hint);
-    const mdl_richtext::ToolButton* b = mdl_richtext::toolButton(key);
-    QVERIFY(b);
-    QCOMPARE(int(b->action), action);
-    QCOMPARE(b->command, command);
-    QCOMPARE(b->hint, hint);
 }
 
 QTEST_GUILESS_MAIN(TestMdlRichtext)
