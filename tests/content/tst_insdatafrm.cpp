@@ -191,6 +191,11 @@ void TestInsDataFrm::panelFormatsShowTheirPanel() {
         QCOMPARE(m_frm->cmd_img[1]->x() - m_frm->lbl_img[1]->x(),
                  m_frm->cmd_img[0]->x() - m_frm->lbl_img[0]->x());
     }
+    // The scroll bar moves the panel's contents, the heading first.
+    const int headTop = m_frm->lbl_head->y();
+    m_frm->vscrl->setValue(40);
+    QCOMPARE(m_frm->lbl_head->y(), headTop - 40);
+    m_frm->vscrl->setValue(0);
     QCOMPARE(m_frm->vscrl->maximum(),
              (textFields && pictureSlots == 0 ? m_frm->txt_content->y() : m_frm->img[0]->y()));
 }
