@@ -282,9 +282,17 @@ void insDataFrm::tvw_nav_MouseUp(int button, int shift, int x, int y) {
             this, QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"),
             QStringLiteral("提示"), QMessageBox::Information, QMessageBox::Yes | QMessageBox::No);
         if (answer == QMessageBox::Yes) {
-            // The tree shows again the node whose page is still being edited.
-            if (currNode)
+            // The tree shows again the node whose page is still being edited, and the page
+            // comes back if a refresh had put it away.
+            if (currNode) {
                 tvw_nav->setCurrentItem(currNode);
+                insNode = currNode;
+                const bool shown = pic_edit->isVisible() || advEditer->isVisible();
+                if (!shown && (mdl_ins::isPanelFormat(currFormat) || currFormat == u"adv")) {
+                    webBer->hide();
+                    showFormatPanel(currFormat);
+                }
+            }
             return;
         }
         mdl_ins::dataChanged = false;

@@ -510,6 +510,20 @@ void TestInsDataFrm::refreshShowsTheDesignersTree() {
     QVERIFY(!m_frm->pic_edit->isVisible());
     QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
     QCOMPARE(m_frm->insNode, m_frm->currNode);
+
+    // A page typed in before the refresh comes back when the user keeps it.
+    pick("页_txt");
+    QTest::keyClicks(m_frm->txt_title, "Kept");
+    m_frm->mnu_Refresh_Click();
+    m_frm->tvw_nav->expandAll();
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    pick("新来的");
+    QVERIFY(m_frm->pic_edit->isVisible());
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("Kept"));
+    m_frm->cmd_ok->click();
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_txt").first().text("value01"),
+             QStringLiteral("Kept"));
 }
 
 void TestInsDataFrm::theFrameRefreshesAfterEveryDesignerChange() {
