@@ -4,6 +4,7 @@
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "content/insDataFrm.h"
 #include "designer/designFrm.h"
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
@@ -101,7 +102,13 @@ QString MDIFrm::decode(const QString& text) const {
 void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; the designer then comes to the front.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
-    addWorkWindow(new designFrm);
+    auto* designer = new designFrm;
+    addWorkWindow(designer);
+    auto* content = new insDataFrm;
+    addWorkWindow(content);
+    // The content window keeps its own copy of the tree: every change of the designer's
+    // tree rebuilds it.
+    connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click);
     addWorkWindow(new updataFrm);
     showWorkWindow(QStringLiteral("designFrm"));
 }

@@ -1,0 +1,547 @@
+#include "../richtext/pageScript.h"
+#include "app/MDIFrm.h"
+#include "common/workspace.h"
+#include "content/insDataFrm.h"
+#include "content/mdl_ins.h"
+#include "contentRecord.h"
+#include "designer/catalogTree.h"
+#include "designer/designFrm.h"
+#include "designer/mdl_nov.h"
+#include "fixture.h"
+#include "richtext/advEdit.h"
+#include "scriptedUi.h"
+#include "sitedb/sitedb.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <QWebEngineView>
+
+using mdl_nov::Level;
+
+class TestInsDataFrm : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void rootGivesTheWarning();
+    void folderOnlyTellsTheStatus();
+    void panelFormatsShowTheirPanel_data();
+    void panelFormatsShowTheirPanel();
+    void listFormatsShowTheirRecords_data();
+    void listFormatsShowTheirRecords();
+    void typingAsksBeforeLeaving();
+    void deletingNeedsAPickedRecord();
+    void deletingRemovesThePickedRecordOnly();
+    void textPageSavesOnceThenUpdatesAndReloadsExactly();
+    void blankTitleIsRefused();
+    void picturesAreCopiedAndReplacedOnlyAfterSave();
+    void pictureChoiceRefusals_data();
+    void pictureChoiceRefusals();
+    void bigPictureIsShownAtMostFiveHundredWide();
+    void advPageIsEditedInTheEditor();
+    void refreshShowsTheDesignersTree();
+    void theFrameRefreshesAfterEveryDesignerChange();
+
+private:
+    insDataFrm* open();
+    void pick(const QString& text, Qt::MouseButton button = Qt::LeftButton);
+    QString listBody();
+    static QString picture(const QString& dir, const QString& name, int w, int h);
+
+    TempInstall* m_install = nullptr;
+    ScriptedUi* m_ui = nullptr;
+    insDataFrm* m_frm = nullptr;
+    QTemporaryDir* m_outside = nullptr;
+};
+
+void TestInsDataFrm::init() {
+    m_install = new TempInstall;
+    QVERIFY(m_install->openSite());
+    m_ui = new ScriptedUi;
+    m_outside = new QTemporaryDir;
+    mdl_ins::dataChanged = false;
+    // A site of every format: level-1 files, a folder with level-2 files, a level-3 file.
+    for (const char* f :
+         {"txt", "imgTxt01", "imgTxt02", "imgTxt03", "bigImg", "adv", "news", "imgs", "prod01"})
+        QCOMPARE(mdl_nov::addNode(Level::None, {}, QStringLiteral("页_") + f, false, f).status,
+                 mdl_nov::AddResult::Added);
+    QCOMPARE(mdl_nov::addNode(Level::None, {}, "栏目", true).status, mdl_nov::AddResult::Added);
+    QCOMPARE(mdl_nov::addNode(Level::First, "栏目", "子栏目", true).status,
+             mdl_nov::AddResult::Added);
+    QCOMPARE(mdl_nov::addNode(Level::Second, "子栏目", "深处新闻", false, "news").status,
+             mdl_nov::AddResult::Added);
+}
+
+void TestInsDataFrm::cleanup() {
+    delete m_frm;
+    m_frm = nullptr;
+    delete m_outside;
+    delete m_ui;
+    delete m_install;
+}
+
+insDataFrm* TestInsDataFrm::open() {
+    m_frm = new insDataFrm;
+    m_frm->resize(900, 640);
+    m_frm->show();
+    m_frm->tvw_nav->expandAll();
+    [this] { QVERIFY(QTest::qWaitForWindowExposed(m_frm)); }();
+    return m_frm;
+}
+
+void TestInsDataFrm::pick(const QString& text, Qt::MouseButton button) {
+    QTreeWidgetItem* item = catalogTree::findByText(m_frm->tvw_nav, text);
+    QVERIFY2(item, qPrintable(text));
+    m_frm->tvw_nav->scrollToItem(item);
+    QTest::mouseClick(m_frm->tvw_nav->viewport(), button, {},
+                      m_frm->tvw_nav->visualItemRect(item).center());
+}
+
+QString TestInsDataFrm::listBody() {
+    return pageScript(m_frm->webMultiData->page(), "document.getElementById('editID').innerHTML")
+        .toString();
+}
+
+QString TestInsDataFrm::picture(const QString& dir, const QString& name, int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QString path = dir + u'/' + name;
+    image.save(path);
+    return path;
+}
+
+void TestInsDataFrm::rootGivesTheWarning() {
+    open();
+    m_frm->tvw_nav->setCurrentItem(catalogTree::root(m_frm->tvw_nav));
+    m_frm->tvw_nav_MouseUp(1, 0, 0, 0);
+    QCOMPARE(m_ui->lastText(), QStringLiteral("请先在设计栏目中设计好该栏目或单击右键刷新！"));
+    QCOMPARE(m_ui->last().title, QStringLiteral("警告"));
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    QVERIFY(!m_frm->webMultiData->isVisible());
+}
+
+void TestInsDataFrm::folderOnlyTellsTheStatus() {
+    open();
+    pick("栏目");
+    QCOMPARE(m_frm->statusText(1), QStringLiteral("当前栏目：栏目"));
+    QCOMPARE(m_frm->statusText(2), QStringLiteral("显示格式：（该栏目是父节点）"));
+    QVERIFY(m_frm->webBer->isVisible());
+    QVERIFY(!m_frm->cmd_ok->isEnabled());
+    QVERIFY(m_ui->messages.isEmpty());
+}
+
+void TestInsDataFrm::panelFormatsShowTheirPanel_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("pictureSlots");
+    QTest::addColumn<bool>("textFields");
+    QTest::newRow("txt") << "txt"
+                         << "文本格式" << 0 << true;
+    QTest::newRow("imgTxt01") << "imgTxt01"
+                              << "图文格式一" << 2 << true;
+    QTest::newRow("imgTxt02") << "imgTxt02"
+                              << "图文格式二" << 2 << true;
+    QTest::newRow("imgTxt03") << "imgTxt03"
+                              << "图文格式三" << 1 << true;
+    QTest::newRow("bigImg") << "bigImg"
+                            << "大图片格式" << 1 << false;
+}
+
+void TestInsDataFrm::panelFormatsShowTheirPanel() {
+    QFETCH(QString, format);
+    QFETCH(QString, status);
+    QFETCH(int, pictureSlots);
+    QFETCH(bool, textFields);
+    open();
+    const QString node = "页_" + format;
+    pick(node);
+    QVERIFY(m_ui->messages.isEmpty());
+    QVERIFY(m_frm->pic_edit->isVisible());
+    QVERIFY(!m_frm->webBer->isVisible());
+    QVERIFY(!m_frm->webMultiData->isVisible());
+    QVERIFY(!m_frm->advEditer->isVisible());
+    QCOMPARE(m_frm->lbl_head->text(), node + "--样式显示图(" + status + ")");
+    QCOMPARE(m_frm->statusText(2), "显示格式：" + status);
+    QCOMPARE(m_frm->txt_title->isVisible(), textFields);
+    QCOMPARE(m_frm->txt_content->isVisible(), textFields);
+    QCOMPARE(m_frm->img[0]->isVisible(), pictureSlots >= 1);
+    QCOMPARE(m_frm->cmd_img[1]->isVisible(), pictureSlots == 2);
+    QVERIFY(m_frm->cmd_ok->isEnabled());
+    for (QPushButton* b : m_frm->cmd_addData)
+        QVERIFY(!b->isEnabled());
+    if (textFields) {
+        QCOMPARE(m_frm->txt_content->height(), 193);
+        QVERIFY(m_frm->txt_content->width() <= 533);
+        QVERIFY(m_frm->txt_content->geometry().right() < m_frm->pic_edit->width());
+    }
+    if (pictureSlots == 2) {
+        // The second slot lines up with the first and keeps its parts' distances.
+        QCOMPARE(m_frm->img[1]->y(), m_frm->img[0]->y());
+        QCOMPARE(m_frm->img[1]->size(), QSize(249, 153));
+        QCOMPARE(m_frm->cmd_img[1]->x() - m_frm->lbl_img[1]->x(),
+                 m_frm->cmd_img[0]->x() - m_frm->lbl_img[0]->x());
+    }
+    // The scroll bar moves the panel's contents, the heading first.
+    const int headTop = m_frm->lbl_head->y();
+    m_frm->vscrl->setValue(40);
+    QCOMPARE(m_frm->lbl_head->y(), headTop - 40);
+    m_frm->vscrl->setValue(0);
+    QCOMPARE(m_frm->vscrl->maximum(),
+             (textFields && pictureSlots == 0 ? m_frm->txt_content->y() : m_frm->img[0]->y()));
+}
+
+void TestInsDataFrm::listFormatsShowTheirRecords_data() {
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("news") << "页_news"
+                          << "content01"
+                          << "firstCatalog"
+                          << "新闻格式";
+    QTest::newRow("imgs") << "页_imgs"
+                          << "content01"
+                          << "firstCatalog"
+                          << "图片展示格式";
+    QTest::newRow("products") << "页_prod01"
+                              << "content01"
+                              << "firstCatalog"
+                              << "产品显示格式";
+    QTest::newRow("news, level 3") << "深处新闻"
+                                   << "content03"
+                                   << "thirdCatalog"
+                                   << "新闻格式";
+}
+
+void TestInsDataFrm::listFormatsShowTheirRecords() {
+    QFETCH(QString, node);
+    QFETCH(QString, table);
+    QFETCH(QString, owner);
+    QFETCH(QString, status);
+    addRecord(table, owner, node, {"第一条 & <i>", "2026-05-01", "x"});
+    addRecord(table, owner, node, {"第二条", "2026-05-02", "y"});
+    open();
+    pick(node);
+    QVERIFY(m_frm->webMultiData->isVisible());
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    QCOMPARE(m_frm->statusText(2), "显示格式：" + status);
+    for (QPushButton* b : m_frm->cmd_addData)
+        QVERIFY(b->isEnabled());
+    QVERIFY(!m_frm->cmd_ok->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("第二条"), 20000);
+    const QString body = listBody();
+    QVERIFY(body.indexOf("第二条") < body.indexOf("第一条"));
+    QCOMPARE(pageScript(m_frm->webMultiData->page(),
+                        "document.querySelectorAll('input[type=radio]').length")
+                 .toInt(),
+             2);
+}
+
+void TestInsDataFrm::typingAsksBeforeLeaving() {
+    open();
+    pick("页_txt");
+    m_frm->txt_title->setFocus();
+    QTest::keyClicks(m_frm->txt_title, "New");
+    QVERIFY(mdl_ins::dataChanged);
+
+    // Yes: stay, so that the page can be saved first.
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    pick("页_imgTxt03");
+    QCOMPARE(m_ui->lastText(),
+             QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"));
+    QCOMPARE(m_ui->last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+    QCOMPARE(m_frm->tvw_nav->selectedItems(), QList<QTreeWidgetItem*>{m_frm->currNode});
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("New"));
+    QVERIFY(mdl_ins::dataChanged);
+
+    // No: the change is dropped and the other page opens.
+    m_ui->answers.enqueue(QMessageBox::No);
+    pick("页_imgTxt03");
+    QCOMPARE(m_ui->messages.size(), 2);
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_imgTxt03"));
+    QVERIFY(m_frm->txt_title->text().isEmpty());
+    QVERIFY(!mdl_ins::dataChanged);
+
+    // Typing in the body asks as well, also before the pop-up menu.
+    QTest::keyClicks(m_frm->txt_content, "body");
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    pick("页_txt", Qt::RightButton);
+    QCOMPARE(m_ui->messages.size(), 3);
+}
+
+void TestInsDataFrm::deletingNeedsAPickedRecord() {
+    addRecord("content01", "firstCatalog", "页_news", {"留下"});
+    open();
+    pick("页_news");
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("留下"), 20000);
+    for (int index : {1, 2}) {
+        m_ui->clear();
+        m_frm->cmd_addData[index]->click();
+        QCOMPARE(m_ui->messages.size(), 1);
+        QCOMPARE(m_ui->lastText(), QStringLiteral("当前没有选择数据！"));
+        QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
+    }
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_news").rows.size(), 1);
+}
+
+void TestInsDataFrm::deletingRemovesThePickedRecordOnly() {
+    addRecord("content01", "firstCatalog", "页_news", {"保留的"});
+    const qint64 gone = addRecord("content01", "firstCatalog", "页_news", {"删掉的"});
+    open();
+    pick("页_news");
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("删掉的"), 20000);
+    pageScript(m_frm->webMultiData->page(),
+               QStringLiteral("document.querySelector(\"input[value='%1']\").click()").arg(gone));
+    QTRY_COMPARE_WITH_TIMEOUT(m_frm->currID(), QString::number(gone), 20000);
+    QCOMPARE(pageScript(m_frm->webMultiData->page(), "document.getElementById('currID').value")
+                 .toString(),
+             QString::number(gone));
+
+    // Cancel keeps it.
+    m_ui->answers.enqueue(QMessageBox::Cancel);
+    m_frm->cmd_addData[1]->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("确实要删除该条数据吗？"));
+    QCOMPARE(m_ui->last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_news").rows.size(), 2);
+
+    m_ui->answers.enqueue(QMessageBox::Ok);
+    m_frm->cmd_addData[1]->click();
+    const sitedb::Rows left = mdl_ins::loadRecords("fst_1", "页_news");
+    QCOMPARE(left.rows.size(), 1);
+    QCOMPARE(left.first().text("value01"), QStringLiteral("保留的"));
+    // The list is rebuilt and nothing is picked any more.
+    QVERIFY(m_frm->currID().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!listBody().contains("删掉的"), 20000);
+    m_ui->clear();
+    m_frm->cmd_addData[1]->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("当前没有选择数据！"));
+}
+
+void TestInsDataFrm::textPageSavesOnceThenUpdatesAndReloadsExactly() {
+    open();
+    pick("页_txt");
+    const QString title = "  O'Brien & \"Co\" 公司  ";
+    const QString body = "第一行 It's\n\n  \"引号\" & <b>不是标签</b>\n末行";
+    m_frm->txt_title->setText(title);
+    m_frm->txt_content->setPlainText(body);
+    mdl_ins::dataChanged = true;
+    m_frm->cmd_ok->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("数据已保存！"));
+    QVERIFY(!mdl_ins::dataChanged);
+    m_frm->txt_title->setText(title + "二");
+    m_frm->cmd_ok->click();
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_txt").rows.size(), 1);
+
+    pick("页_imgTxt01");
+    QVERIFY(m_frm->txt_title->text().isEmpty());
+    pick("页_txt");
+    QCOMPARE(m_frm->txt_title->text(), title + "二");
+    QCOMPARE(m_frm->txt_content->toPlainText(), body);
+}
+
+void TestInsDataFrm::blankTitleIsRefused() {
+    open();
+    pick("页_imgTxt02");
+    m_frm->txt_title->setText("   ");
+    m_frm->cmd_ok->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("标题不能为空"));
+    QVERIFY(mdl_ins::loadRecords("fst_1", "页_imgTxt02").isEmpty());
+}
+
+void TestInsDataFrm::picturesAreCopiedAndReplacedOnlyAfterSave() {
+    const QString work = workspace::currImgPath();
+    const QString dir = m_outside->path();
+    // shared.bmp is also named by another page and must survive being replaced here.
+    addRecord("content01", "firstCatalog", "页_bigImg", {"shared.bmp"});
+    open();
+    pick("页_imgTxt01");
+    m_frm->txt_title->setText("图文");
+    m_ui->files.enqueue(picture(dir, "one.jpg", 300, 200));
+    m_frm->cmd_img[0]->click();
+    m_ui->files.enqueue(picture(dir, "shared.bmp", 300, 200));
+    m_frm->cmd_img[1]->click();
+    QVERIFY(QFile::exists(work + "one.jpg"));
+    QCOMPARE(m_frm->txt_img[0]->text(), QStringLiteral("one.jpg"));
+    QCOMPARE(m_frm->img[0]->size(), QSize(249, 153));
+    QVERIFY(!m_frm->img[0]->pixmap().isNull());
+    m_frm->cmd_ok->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("数据已保存！"));
+
+    // Replacing: the copies stay until the save that stops naming them.
+    pick("页_imgTxt01");
+    QCOMPARE(m_frm->txt_img[0]->text(), QStringLiteral("one.jpg"));
+    QVERIFY(!m_frm->img[1]->pixmap().isNull());
+    m_ui->files.enqueue(picture(dir, "two.jpg", 300, 200));
+    m_frm->cmd_img[0]->click();
+    m_ui->files.enqueue(picture(dir, "three.bmp", 300, 200));
+    m_frm->cmd_img[1]->click();
+    QVERIFY(QFile::exists(work + "one.jpg"));
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    m_frm->cmd_ok->click();
+    QVERIFY(!QFile::exists(work + "one.jpg"));
+    QVERIFY(QFile::exists(work + "two.jpg"));
+    QVERIFY(QFile::exists(work + "three.bmp"));
+    QVERIFY2(QFile::exists(work + "shared.bmp"), "still named by the big picture page");
+    const sitedb::Row r = mdl_ins::loadRecords("fst_1", "页_imgTxt01").first();
+    QCOMPARE(r.text("value03"), QStringLiteral("two.jpg"));
+    QCOMPARE(r.text("value04"), QStringLiteral("three.bmp"));
+
+    // Choosing the very file the slot holds, from the working folder, keeps it.
+    m_ui->files.enqueue(work + "two.jpg");
+    m_frm->cmd_img[0]->click();
+    m_frm->cmd_ok->click();
+    QVERIFY(QFile::exists(work + "two.jpg"));
+
+    // Leaving without saving keeps the stored picture.
+    m_ui->files.enqueue(picture(dir, "four.jpg", 300, 200));
+    m_frm->cmd_img[0]->click();
+    QVERIFY(mdl_ins::dataChanged);
+    m_ui->answers.enqueue(QMessageBox::No);
+    pick("页_txt");
+    QVERIFY(QFile::exists(work + "two.jpg"));
+}
+
+void TestInsDataFrm::pictureChoiceRefusals_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("Chinese name") << "图片.jpg" << false
+                                  << "所选择的文件名中不能包含中文，请重命名后选择文件！";
+    QTest::newRow("cancelled") << "" << true << "没有选择图片路径！";
+    QTest::newRow("not a picture") << "broken.jpg" << false << "没有选择图片路径！";
+}
+
+void TestInsDataFrm::pictureChoiceRefusals() {
+    QFETCH(QString, name);
+    QFETCH(bool, cancel);
+    QFETCH(QString, message);
+    open();
+    pick("页_imgTxt03");
+    if (cancel) {
+        m_ui->files.enqueue(std::nullopt);
+    } else if (name == "broken.jpg") {
+        QFile f(m_outside->filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+        f.close();
+        m_ui->files.enqueue(f.fileName());
+    } else {
+        m_ui->files.enqueue(picture(m_outside->path(), name, 20, 20));
+    }
+    m_frm->cmd_img[0]->click();
+    QCOMPARE(m_ui->lastText(), message);
+    QVERIFY(m_frm->txt_img[0]->text().isEmpty());
+    if (!name.isEmpty())
+        QVERIFY(!QFile::exists(workspace::currImgPath() + name));
+}
+
+void TestInsDataFrm::bigPictureIsShownAtMostFiveHundredWide() {
+    const QString work = workspace::currImgPath();
+    picture(work.chopped(1), "wide.jpg", 1000, 600);
+    picture(work.chopped(1), "small.jpg", 120, 80);
+    addRecord("content01", "firstCatalog", "页_bigImg", {"wide.jpg"});
+    addRecord("content01", "firstCatalog", "页_imgTxt03", {"标题", "正文", "small.jpg", ""});
+    open();
+    pick("页_bigImg");
+    QCOMPARE(m_frm->txt_img[0]->text(), QStringLiteral("wide.jpg"));
+    QCOMPARE(m_frm->img[0]->size(), QSize(500, 300));
+    // Saving without a new picture keeps the stored name.
+    m_frm->cmd_ok->click();
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_bigImg").first().text("value01"),
+             QStringLiteral("wide.jpg"));
+    pick("页_imgTxt03");
+    QCOMPARE(m_frm->img[0]->size(), QSize(120, 80));
+    // A missing picture leaves the preview empty, without a message.
+    QFile::remove(work + "small.jpg");
+    m_ui->clear();
+    pick("页_imgTxt03");
+    QVERIFY(m_frm->img[0]->pixmap().isNull());
+    QVERIFY(m_ui->messages.isEmpty());
+}
+
+void TestInsDataFrm::advPageIsEditedInTheEditor() {
+    open();
+    pick("页_adv");
+    QVERIFY(m_frm->advEditer->isVisible());
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    QCOMPARE(m_frm->statusText(2), QStringLiteral("显示格式：高级设计格式"));
+    QVERIFY(mdl_ins::advIsNew);
+    QCOMPARE(m_frm->editor()->innerHTML(), QString());
+    m_frm->editor()->setInnerHTML("<p>It[&#39;]s 自由页</p>");
+    m_frm->editor()->save();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("数据保存成功！"));
+    m_frm->editor()->setInnerHTML("<hr>");
+    m_frm->editor()->save();
+    const sitedb::Rows rows = mdl_ins::loadRecords("fst_1", "页_adv");
+    QCOMPARE(rows.rows.size(), 1);
+    QCOMPARE(rows.first().text("value01"), QStringLiteral("<p>It[&#39;]s 自由页</p><hr>"));
+
+    pick("页_txt");
+    pick("页_adv");
+    QVERIFY(!mdl_ins::advIsNew);
+    QCOMPARE(m_frm->editor()->innerHTML(), QStringLiteral("<p>It[&#39;]s 自由页</p><hr>"));
+}
+
+void TestInsDataFrm::refreshShowsTheDesignersTree() {
+    open();
+    pick("页_txt");
+    QCOMPARE(mdl_nov::addNode(Level::None, {}, "新来的", false, "txt").status,
+             mdl_nov::AddResult::Added);
+    // "刷新" of the tree's pop-up menu.
+    pick("页_txt", Qt::RightButton);
+    QTRY_VERIFY(m_frm->mnuIns->isVisible());
+    QCOMPARE(m_frm->mnuIns->actions(), QList<QAction*>{m_frm->mnu_Refresh});
+    QCOMPARE(m_frm->mnu_Refresh->text(), QStringLiteral("刷新"));
+    m_frm->mnu_Refresh->trigger();
+    m_frm->mnuIns->close();
+    QVERIFY(catalogTree::findByText(m_frm->tvw_nav, "新来的"));
+    QVERIFY(m_frm->webBer->isVisible());
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+    QCOMPARE(m_frm->insNode, m_frm->currNode);
+
+    // A page typed in before the refresh comes back when the user keeps it.
+    pick("页_txt");
+    QTest::keyClicks(m_frm->txt_title, "Kept");
+    m_frm->mnu_Refresh_Click();
+    m_frm->tvw_nav->expandAll();
+    QVERIFY(!m_frm->pic_edit->isVisible());
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    pick("新来的");
+    QVERIFY(m_frm->pic_edit->isVisible());
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("Kept"));
+    m_frm->cmd_ok->click();
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_txt").first().text("value01"),
+             QStringLiteral("Kept"));
+}
+
+void TestInsDataFrm::theFrameRefreshesAfterEveryDesignerChange() {
+    sitedb::close();
+    MDIFrm frame;
+    frame.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frame.load(nullptr, m_install->currentPath()));
+    auto* designer = qobject_cast<designFrm*>(frame.workWindow("designFrm"));
+    auto* content = qobject_cast<insDataFrm*>(frame.workWindow("insDataFrm"));
+    QVERIFY(designer);
+    QVERIFY(content);
+    QVERIFY(!catalogTree::findByText(content->tvw_nav, "后来的"));
+    QCOMPARE(mdl_nov::addNode(Level::None, {}, "后来的", false, "news").status,
+             mdl_nov::AddResult::Added);
+    emit designer->catalogChanged();
+    QVERIFY(catalogTree::findByText(content->tvw_nav, "后来的"));
+    sitedb::close();
+}
+
+QTEST_MAIN(TestInsDataFrm)
+#include "tst_insdatafrm.moc"
