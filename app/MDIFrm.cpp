@@ -69,6 +69,9 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
     if (splash)
         splash->close();
     show();
+    // The area activates its newest window when it first becomes visible; the designer
+    // is the one in front.
+    showWorkWindow(QStringLiteral("designFrm"));
     stopCompanion();
     return true;
 }

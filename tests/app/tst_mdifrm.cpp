@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QTest>
 
@@ -21,6 +23,7 @@ private Q_SLOTS:
     void splashOpensFrameOnThirdTick();
     void encodeAndDecodeAreOffered();
     void closingUnloadsEveryWindow();
+    void workWindowsInOrderDesignerInFront();
 };
 
 void TestMdiFrm::cleanup() {
@@ -120,6 +123,30 @@ void TestMdiFrm::closingUnloadsEveryWindow() {
     frm->close();
     QTRY_VERIFY(watch.isNull());
     QTRY_VERIFY(otherWatch.isNull());
+}
+
+void TestMdiFrm::workWindowsInOrderDesignerInFront() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QStringList order;
+    for (QMdiSubWindow* sub : frm.mdiArea()->subWindowList(QMdiArea::CreationOrder))
+        order << sub->widget()->objectName();
+    const QStringList expected{"guidFrm",   "infoFrm",    "sltTmplFrm",
+                               "designFrm", "insDataFrm", "updataFrm"};
+    // Only the windows that exist are shown, in that order.
+    QStringList existing;
+    for (const QString& name : expected) {
+        if (order.contains(name))
+            existing << name;
+    }
+    QCOMPARE(order, existing);
+    QVERIFY(order.contains("designFrm"));
+    QCoreApplication::processEvents();
+    QVERIFY(frm.mdiArea()->activeSubWindow());
+    QCOMPARE(frm.mdiArea()->activeSubWindow()->widget()->objectName(), QStringLiteral("designFrm"));
 }
 
 QTEST_MAIN(TestMdiFrm)
