@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "common/fileops.h"
 #include "common/gbk.h"
 #include "common/workspace.h"
 #include "sitedb/sitedb.h"
@@ -14,27 +15,6 @@ namespace {
 
 const QString kIni = QStringLiteral("initPath.ini");
 const QString kDefaultFolder = QStringLiteral("userImages/");
-
-bool copyOver(const QString& from, const QString& to, QString* why) {
-    if (!QFileInfo::exists(from)) {
-        *why = QStringLiteral("找不到文件“%1”").arg(QDir::toNativeSeparators(from));
-        return false;
-    }
-    if (QFileInfo::exists(to) && !QFile::remove(to)) {
-        *why = QStringLiteral("无法替换文件“%1”").arg(QDir::toNativeSeparators(to));
-        return false;
-    }
-    QFile source(from);
-    if (!source.copy(to)) {
-        *why = QStringLiteral("无法复制“%1”到“%2”：%3")
-                   .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
-                        source.errorString());
-        return false;
-    }
-    // The pristine copies may be read-only; the working copy must be writable.
-    QFile::setPermissions(to, QFile::permissions(to) | QFile::WriteOwner | QFile::ReadOwner);
-    return true;
-}
 
 // Removes every file and subfolder of `folder`, keeping the folder itself.
 bool emptyFolder(const QString& folder, QString* why) {
@@ -114,7 +94,7 @@ Workspace resolveWorkspace(const QString& currentPath) {
 
     QString why;
     auto resetIni = [&] {
-        if (copyOver(pristine + kIni, iniPath, &why))
+        if (fileops::replaceWith(pristine + kIni, iniPath, &why))
             ws.iniReset = true;
         else
             ws.warnings << why;
@@ -144,7 +124,7 @@ Workspace resolveWorkspace(const QString& currentPath) {
                 return ws;
             }
             if (!emptyFolder(defaultPath, &why) ||
-                !copyOver(pristine + db, defaultPath + db, &why)) {
+                !fileops::replaceWith(pristine + db, defaultPath + db, &why)) {
                 ws.problems << why;
                 return ws;
             }

@@ -1,5 +1,6 @@
 #include "content/pictures.h"
 
+#include "common/fileops.h"
 #include "common/workspace.h"
 #include "sitedb/sitedb.h"
 
@@ -23,22 +24,9 @@ Copied copyIntoWorkspace(const QString& sourcePath) {
         out.ok = true;
         return out;
     }
-    // Copy beside the target first, so a failed copy never costs the file it replaces.
-    const QString partial = target + QStringLiteral(".part");
-    QFile::remove(partial);
-    if (!QFile::copy(source.absoluteFilePath(), partial)) {
-        out.error = QStringLiteral("无法复制文件：") + sourcePath;
-        return out;
-    }
-    QFile::setPermissions(partial, QFile::permissions(partial) | QFile::WriteOwner);
-    if (targetInfo.exists() && !QFile::remove(target)) {
-        QFile::remove(partial);
-        out.error = QStringLiteral("无法替换文件：") + target;
-        return out;
-    }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        out.error = QStringLiteral("无法复制文件：") + sourcePath;
+    QString why;
+    if (!fileops::replaceWith(source.absoluteFilePath(), target, &why)) {
+        out.error = why;
         return out;
     }
     out.ok = true;

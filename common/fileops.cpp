@@ -1,0 +1,40 @@
+#include "common/fileops.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace fileops {
+
+bool replaceWith(const QString& from, const QString& to, QString* why) {
+    if (!QFileInfo(from).isFile()) {
+        *why = QStringLiteral("找不到文件“%1”").arg(QDir::toNativeSeparators(from));
+        return false;
+    }
+    const QString partial = to + QStringLiteral(".part");
+    QFile::remove(partial);
+    QFile source(from);
+    if (!source.copy(partial)) {
+        *why = QStringLiteral("无法复制“%1”到“%2”：%3")
+                   .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
+                        source.errorString());
+        QFile::remove(partial);
+        return false;
+    }
+    QFile::setPermissions(partial,
+                          QFile::permissions(partial) | QFile::WriteOwner | QFile::ReadOwner);
+    if (QFileInfo::exists(to) && !QFile::remove(to)) {
+        QFile::remove(partial);
+        *why = QStringLiteral("无法替换文件“%1”").arg(QDir::toNativeSeparators(to));
+        return false;
+    }
+    if (!QFile::rename(partial, to)) {
+        QFile::remove(partial);
+        *why = QStringLiteral("无法复制“%1”到“%2”")
+                   .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to));
+        return false;
+    }
+    return true;
+}
+
+} // namespace fileops
