@@ -103,7 +103,8 @@ QString MDIFrm::decode(const QString& text) const {
 }
 
 void MDIFrm::createWorkWindows() {
-    // The work windows in the order they are shown; the designer then comes to the front.
+    // The work windows in the order they are shown; load() brings the designer to the
+    // front once the frame is visible.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
     auto* designer = new designFrm;
     addWorkWindow(designer);
@@ -113,7 +114,6 @@ void MDIFrm::createWorkWindows() {
     // tree rebuilds it.
     connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click);
     addWorkWindow(new updataFrm);
-    showWorkWindow(QStringLiteral("designFrm"));
 }
 
 void MDIFrm::addWorkWindow(QWidget* window) {
@@ -121,8 +121,12 @@ void MDIFrm::addWorkWindow(QWidget* window) {
     sub->setObjectName(window->objectName() + QStringLiteral("_sub"));
     sub->setWindowTitle(window->windowTitle());
     sub->setWindowIcon(window->windowIcon());
-    // Work windows stay loaded for the whole run: closing one only hides it.
+    // Work windows stay loaded for the whole run; the user switches between them but
+    // never closes one (nothing would bring it back).
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    sub->setSystemMenu(nullptr);
+    sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowMinMaxButtonsHint);
     m_windows << sub;
     sub->showMaximized();
 }

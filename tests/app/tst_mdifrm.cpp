@@ -147,6 +147,13 @@ void TestMdiFrm::workWindowsInOrderDesignerInFront() {
     QCoreApplication::processEvents();
     QVERIFY(frm.mdiArea()->activeSubWindow());
     QCOMPARE(frm.mdiArea()->activeSubWindow()->widget()->objectName(), QStringLiteral("designFrm"));
+
+    // The close shortcut of a sub-window does not take a work window away.
+    QMdiSubWindow* active = frm.mdiArea()->activeSubWindow();
+    QTest::keyClick(active, Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), order.size());
+    QVERIFY(active->isVisible());
 }
 
 QTEST_MAIN(TestMdiFrm)
