@@ -252,7 +252,7 @@ def content_for(page, sample):
     if page == "product":
         p = prods["items"][0]
         inner = ('<div class="orv-product-head">' + figure(p["pic"], "") + facts_html(p) + "</div>"
-                 + '<div class="orv-adv">' + "".join(f"<p>{esc(x)}</p>" for x in art["paras"][:2])
+                 + '<div class="orv-adv">' + "".join(f"<p>{esc(x)}</p>" for x in prods["intro"])
                  + "</div>")
         return record("product", p["name"], inner), prod_sec["name"], prod_name
     if page == "imgs":
