@@ -10,7 +10,7 @@
 and writes the catalogue rows (defaultTmpl, headTmpl, font) into the marked block of
 sitedb/seed.sql. Pages are rendered by headless Chromium (installed with apt-get when
 missing); ImageMagick scales and crops. The outputs are committed; run this again only
-to change them:  /work/bin/cpu scripts/make-skin-pictures.py [code ...]
+to change them:  scripts/make-skin-pictures.py [code or id ...]
 
 The page fragments built here from the sample content are the ones skins/README.md
 describes; the site renderer builds the same from a site database."""
@@ -429,12 +429,21 @@ def write_seed(cat):
 
 # ---------------------------------------------------------------- main
 
-def ensure_tools():
+def installed(package):
+    status = subprocess.run(["dpkg-query", "-W", "-f=${Status}", package],
+                            capture_output=True, text=True).stdout
+    return "install ok installed" in status
+
+
+def ensure_tools(cat):
     if shutil.which("chromium") is None:
-        subprocess.run(["apt-get", "install", "-y", "-q", "chromium"], check=True,
+        as_root = [] if os.geteuid() == 0 else ["sudo"]
+        subprocess.run(as_root + ["apt-get", "install", "-y", "-q", "chromium"], check=True,
                        env=dict(os.environ, DEBIAN_FRONTEND="noninteractive"))
-    if shutil.which("convert") is None:
-        sys.exit("ImageMagick's convert is missing: run scripts/bootstrap.sh")
+    # Without its font a name style would be drawn in a fallback face, silently.
+    missing = sorted(p for p in {s["package"] for s in cat["nameStyles"]} if not installed(p))
+    if missing or shutil.which("convert") is None:
+        sys.exit(f"missing {' '.join(missing) or 'ImageMagick'}: run scripts/bootstrap.sh")
 
 
 def main(only):
@@ -445,7 +454,7 @@ def main(only):
         s["picture"] = s["id"] + ".png"
     skeletons = {t["code"]: check_skin(t) for t in cat["templates"] if not only or t["code"] in only}
     samples = {k: load_json("sample", k + ".json") for k in {t["sample"] for t in cat["templates"]}}
-    ensure_tools()
+    ensure_tools(cat)
     dirs = {d: os.path.join(INSTALL, d) for d in ("template", "fonts", "backGround")}
     for d in dirs.values():
         os.makedirs(d, exist_ok=True)
