@@ -28,6 +28,8 @@ namespace col = sitedb::columns;
 constexpr int kNewsPerPage = 20;
 constexpr int kPicturesPerPage = 24;
 constexpr int kProductsPerPage[3] = {20, 10, 20}; // prod01, prod02, prod03
+// Nodes up to which the site navigation holds the whole tree.
+constexpr int kFullNavigation = 100;
 // Characters of the home page's introduction.
 constexpr int kIntroLength = 150;
 
@@ -251,7 +253,7 @@ private:
     QString contactList() const;
     QString block(const QString& kind, const QString& title, const QString& url,
                   const QString& body) const;
-    QString navItem(int i, const QList<int>& path) const;
+    QString navItem(int i, const QList<int>& path, int depth) const;
     QString nav(const QList<int>& path) const;
     QString subnav(const QList<int>& path) const;
     QString crumbs(const QList<int>& path, const QString& last, bool linkLast) const;
@@ -306,7 +308,9 @@ private:
     // takes it, its pages' common stem, and the page of each news item or product.
     QStringList m_page, m_navUrl, m_stem;
     QList<QStringList> m_itemPage;
-    QList<QString> m_navCache; // the navigation item of each level-1 node, not current
+    int m_navDepth = 3;
+    QStringList m_link; // each node's link in the navigation
+    mutable QStringList m_fullItem, m_shortItem;
     QSet<QString> m_used;
     QString m_footer, m_contactBlock, m_siteName;
 };
@@ -341,8 +345,10 @@ Result Renderer::run() {
 
     if (!extraPages())
         return m_result;
-    for (int i : std::as_const(m_site.top))
-        m_navCache.append(navItem(i, {}));
+    // The site navigation opens all three levels while the tree is small; a large tree
+    // shows its third level in the section navigation only, so that every page does not
+    // carry the whole tree.
+    m_navDepth = m_site.nodes.size() <= kFullNavigation ? 3 : 2;
 
     bool ok = m_customHome.isEmpty() ? homePage() : customHomePage();
     for (int i = 0; ok && i < m_site.nodes.size(); ++i)
@@ -549,9 +555,13 @@ void Renderer::nameNodes() {
         }
         return {};
     };
+    m_link.resize(n);
+    m_fullItem.resize(n);
+    m_shortItem.resize(n);
     for (int i = 0; i < n; ++i) {
         const QString url = firstFile(i);
         m_navUrl[i] = url.isEmpty() ? m_page[i] : url;
+        m_link[i] = link(m_navUrl[i], label(m_site.nodes.at(i).name));
     }
 }
 
@@ -729,28 +739,35 @@ QList<int> Renderer::pathTo(int i) const {
     return path;
 }
 
-QString Renderer::navItem(int i, const QList<int>& path) const {
+// A node's navigation item with its children down to level `depth`. The items off the
+// current path are the same on every page and are made once.
+QString Renderer::navItem(int i, const QList<int>& path, int depth) const {
+    const bool current = path.contains(i);
+    QString& cached = depth == 3 ? m_fullItem[i] : m_shortItem[i];
+    if (!current && !cached.isNull())
+        return cached;
     const Node& node = m_site.nodes.at(i);
     QString out = QLatin1String("<li class=\"orv-l") + QString::number(int(node.level)) +
-                  (path.contains(i) ? QLatin1String(" orv-current\">") : QLatin1String("\">")) +
-                  link(m_navUrl.at(i), label(node.name));
-    if (!node.children.isEmpty()) {
+                  (current ? QLatin1String(" orv-current\">") : QLatin1String("\">")) +
+                  m_link.at(i);
+    if (!node.children.isEmpty() && int(node.level) < depth) {
         out += QLatin1String("<ul class=\"orv-sub\">");
         for (int c : node.children)
-            out += navItem(c, path);
+            out += navItem(c, path, depth);
         out += QLatin1String("</ul>");
     }
-    return out + QLatin1String("</li>");
+    out += QLatin1String("</li>");
+    if (!current)
+        cached = out;
+    return out;
 }
 
 QString Renderer::nav(const QList<int>& path) const {
     QString out = QLatin1String("<ul class=\"orv-nav\"><li class=\"orv-l1") +
                   (path.isEmpty() ? QLatin1String(" orv-current") : QLatin1String()) +
                   QStringLiteral("\"><a href=\"index.html\">首页</a></li>");
-    for (qsizetype k = 0; k < m_site.top.size(); ++k) {
-        const int i = m_site.top.at(k);
-        out += !path.isEmpty() && path.first() == i ? navItem(i, path) : m_navCache.at(k);
-    }
+    for (int i : m_site.top)
+        out += navItem(i, path, m_navDepth);
     for (const QString& item : m_extraNav)
         out += item;
     return out + QLatin1String("</ul>");
@@ -765,7 +782,7 @@ QString Renderer::subnav(const QList<int>& path) const {
                 link(m_navUrl.at(section), label(top.name)) + QLatin1String("</li>");
     } else {
         for (int c : top.children)
-            items += navItem(c, path);
+            items += navItem(c, path, 3);
     }
     return QLatin1String("<nav class=\"orv-subnav\"><h2 class=\"orv-subnav-title\">") +
            esc(label(top.name)) + QLatin1String("</h2><ul>") + items + QLatin1String("</ul></nav>");
