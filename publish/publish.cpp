@@ -164,10 +164,10 @@ QString pageTitleOf(const QString& path) {
         return {};
     const QByteArray head = f.read(64 * 1024);
     const QString text = gbk::isValidUtf8(head) ? QString::fromUtf8(head) : gbk::decode(head);
-    static const QRegularExpression title(QStringLiteral("<title[^>]*>(.*?)</title>"),
+    const QRegularExpression title(QStringLiteral("<title[^>]*>(.*?)</title>"),
                                           QRegularExpression::CaseInsensitiveOption |
                                               QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     const QRegularExpressionMatch m = title.match(text);
     if (!m.hasMatch())
         return {};
@@ -394,7 +394,7 @@ QString Renderer::uploadFile(const QString& stored) const {
 
 bool Renderer::chooseSkins() {
     m_catalogue = loadCatalogue(m_skins + QLatin1String("catalogue.json"));
-    static const QRegularExpression codeForm(QStringLiteral("^[a-z]{3}[0-9]{2}$"));
+    const QRegularExpression codeForm(QStringLiteral("^[a-z]{3}[0-9]{2}$"));
     const auto choose = [&](const QString& stored, QChar kind, const QString& kindName,
                             Skin* skin, QString* code) -> bool {
         QStringList candidates;
@@ -437,7 +437,7 @@ bool Renderer::chooseSkins() {
 }
 
 QString Renderer::chooseNameStyle(const QString& stored, const QString& fallback) {
-    static const QRegularExpression idForm(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
+    const QRegularExpression idForm(QStringLiteral("^[A-Za-z0-9_-]{1,32}$"));
     const QString id = stored.section(u'.', 0, 0);
     for (const QString& c : {id, fallback}) {
         if (idForm.match(c).hasMatch() &&
@@ -465,7 +465,7 @@ void Renderer::readAppearance() {
         m_background = picture(bg);
 
     // The custom inner-page header: a picture, or a Flash movie.
-    static const QRegularExpression headForm(QStringLiteral("^topHeadSelf\\.(jpg|gif|swf)$"),
+    const QRegularExpression headForm(QStringLiteral("^topHeadSelf\\.(jpg|gif|swf)$"),
                                              QRegularExpression::CaseInsensitiveOption);
     const QString head = m_site.value(QStringLiteral("topHead")).trimmed();
     if (!head.isEmpty()) {
@@ -490,7 +490,7 @@ void Renderer::readAppearance() {
     const QStringList fx = m_site.value(QStringLiteral("javascript")).split(QStringLiteral("||"));
     if (fx.value(0).trimmed() == u"1") {
         const QString number = fx.value(1).left(2);
-        static const QRegularExpression numberForm(QStringLiteral("^(0[0-9]|1[0-2])$"));
+        const QRegularExpression numberForm(QStringLiteral("^(0[0-9]|1[0-2])$"));
         if (numberForm.match(number).hasMatch() &&
             QFileInfo(m_skins + QLatin1String("effects/") + number + QLatin1String(".js")).isFile()) {
             m_effect.number = number;

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <thread>
+
 namespace {
 
 const QString kSite = QStringLiteral("华信<script>alert(1)</script>");
@@ -413,13 +415,21 @@ void TestPublish::pageNamesAreSafeAndStable() {
     const QStringList first = QDir(m_site).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     for (const QString& name : first)
         QVERIFY2(generated.match(name).hasMatch(), qPrintable(name));
-    // Published again, the same pages get the same names.
-    const publish::Result again = publish::renderSite(m_dir.path() + QStringLiteral("/up"),
-                                                      builtInstallPath() + QStringLiteral("skins"),
-                                                      m_dir.path() + QStringLiteral("/again"));
-    QVERIFY(again.ok);
-    QCOMPARE(QDir(m_dir.path() + QStringLiteral("/again")).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name),
-             first);
+    // Published again, twice at once off the main thread, the same pages get the same names.
+    publish::Result again[2];
+    std::thread runs[2];
+    for (int k = 0; k < 2; ++k)
+        runs[k] = std::thread([&, k] {
+            again[k] = publish::renderSite(m_dir.path() + QStringLiteral("/up"), builtInstallPath() + QStringLiteral("skins"),
+                                           m_dir.path() + QStringLiteral("/again%1").arg(k));
+        });
+    for (int k = 0; k < 2; ++k) {
+        runs[k].join();
+        QVERIFY2(again[k].ok, qPrintable(again[k].error));
+        QCOMPARE(QDir(m_dir.path() + QStringLiteral("/again%1").arg(k))
+                     .entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name),
+                 first);
+    }
 }
 
 void TestPublish::everyPagePassesTidy() {
@@ -445,6 +455,8 @@ void TestPublish::customHomePage() {
         Upload up(dir);
         up.info(QStringLiteral("defaultFile"), QStringLiteral("Default.htm"));
         up.info(QStringLiteral("adBoard"), QStringLiteral("1||300||200||0||0||t||c"));
+        up.info(QStringLiteral("topHead"), QStringLiteral("topHeadSelf.swf"));
+        up.file(QStringLiteral("topHeadSelf.swf"), "FWS");
         up.node({}, QStringLiteral("简介"), false, QStringLiteral("txt"));
         up.record(1, QStringLiteral("简介"), {QStringLiteral("t"), QStringLiteral("b")});
         up.file(QStringLiteral("Default.htm"), own);
@@ -456,8 +468,12 @@ void TestPublish::customHomePage() {
     QCOMPARE(read(dir + QStringLiteral("-site/index.html")).toUtf8(), own);
     QVERIFY(QFileInfo::exists(dir + QStringLiteral("-site/images/top.gif")));
     QVERIFY(crawl(dir + QStringLiteral("-site")).broken.isEmpty());
-    // The inner pages still lead home.
-    QVERIFY(QDir(dir + QStringLiteral("-site")).entryList({QStringLiteral("n*.html")}).size() == 1);
+    // The inner page still leads home, under a Flash header.
+    const QStringList inner = QDir(dir + QStringLiteral("-site")).entryList({QStringLiteral("n*.html")});
+    QCOMPARE(inner.size(), 1);
+    const QString page = read(dir + QStringLiteral("-site/") + inner.first());
+    QVERIFY(page.contains(QStringLiteral("<a href=\"index.html\">首页</a>")));
+    QVERIFY(page.contains(QStringLiteral("<object class=\"orv-headflash\" type=\"application/x-shockwave-flash\" data=\"pics/topHeadSelf.swf\"")));
 }
 
 void TestPublish::refusedUploads_data() {
