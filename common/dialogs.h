@@ -10,7 +10,8 @@ class QWidget;
 namespace mdl_func {
 
 // Called from a digit box's change handler: a text that is neither empty nor a number
-// loses its last character, the box gets the focus and "请输入数字！" is shown.
+// loses characters from its end until it is a number or empty, the box gets the focus
+// and "请输入数字！" is shown.
 // True when the text was accepted as it stood.
 bool checkNumInput(QLineEdit* box);
 

@@ -51,12 +51,13 @@ QString toStoredHtml(const QString& markup, const QString& imgPath) {
     const int end = s.toLower().lastIndexOf(QLatin1String("</body>"));
     if (end >= 0)
         s.truncate(end);
-    s.replace(u'\'', QLatin1String("[&#39;]"));
+    // The working folder first: its path may itself hold an apostrophe.
     if (!imgPath.isEmpty()) {
         for (const QString& url : fileUrlsOf(imgPath))
             s.replace(url, QLatin1String("[imgpath]/"));
         s.replace(imgPath, QLatin1String("[imgpath]/"));
     }
+    s.replace(u'\'', QLatin1String("[&#39;]"));
     return s;
 }
 
@@ -74,9 +75,12 @@ bool isNumeric(const QString& text) {
 }
 
 QString checkedNumInput(const QString& text) {
-    if (text.isEmpty() || isNumeric(text))
-        return text;
-    return text.left(text.size() - 1);
+    // Characters come off the end until what is left is a number or nothing: a letter
+    // typed inside the digits, or a pasted text, never stays behind.
+    QString kept = text;
+    while (!kept.isEmpty() && !isNumeric(kept))
+        kept.chop(1);
+    return kept;
 }
 
 QString htmlColor(const QColor& color) {

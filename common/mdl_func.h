@@ -23,7 +23,7 @@ QString fromStoredHtml(const QString& stored, const QString& imgPath);
 // point and exponent, surrounding blanks allowed.
 bool isNumeric(const QString& text);
 // What checkNumInput leaves in a box: the text itself when it is empty or a number,
-// otherwise the text without its last character.
+// otherwise its longest beginning that is a number (possibly nothing).
 QString checkedNumInput(const QString& text);
 
 // "#RRGGBB" in upper-case hexadecimal.
