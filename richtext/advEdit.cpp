@@ -7,6 +7,7 @@
 #include "designer/mdl_nov.h"
 
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -45,8 +46,10 @@ advEdit::advEdit(QWidget* parent) : richEditBase(mdl_richtext::fullToolbar(), pa
     layout->addWidget(tlBar);
     layout->addWidget(sstb, 1);
 
-    // Every edit of the design view is a change the content window asks about.
+    // Every edit of the design view or of the code is a change the content window asks
+    // about; what the editor writes into the code view itself is not.
     connect(this, &richEditBase::designEdited, this, [] { mdl_ins::dataChanged = true; });
+    connect(txt_code, &QPlainTextEdit::textChanged, this, [] { mdl_ins::dataChanged = true; });
 }
 
 QString advEdit::innerHTML() const {
@@ -96,11 +99,13 @@ void advEdit::sstb_Click(int tab) {
         setToolbarEnabled(true);
         DHTMLEditer->setFocus();
         break;
-    case 1:
+    case 1: {
+        const QSignalBlocker quiet(txt_code);
         txt_code->setPlainText(
             mdl_func::toStoredHtml(left == 2 ? m_previewDoc : designDocument(), imgPath));
         setToolbarEnabled(false);
         break;
+    }
     case 2:
         if (left == 1)
             setPreviewDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath));

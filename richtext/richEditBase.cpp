@@ -2,6 +2,7 @@
 
 #include "common/dialogs.h"
 #include "common/mdl_func.h"
+#include "common/uiServices.h"
 #include "common/workspace.h"
 #include "richtext/dlgFrm_font.h"
 #include "richtext/pageBridge.h"
@@ -23,6 +24,9 @@ public:
     Q_INVOKABLE void contentChanged(const QString& bodyHtml, int version, bool byKey) {
         m_editor->pageEdited(bodyHtml, version, byKey);
     }
+    Q_INVOKABLE void contentSettled(const QString& bodyHtml, int version) {
+        m_editor->pageSettled(bodyHtml, version);
+    }
 
 private:
     richEditBase* m_editor;
@@ -34,7 +38,8 @@ richEditBase::richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidg
     : QWidget(parent) {
     tlBar = new QToolBar(this);
     tlBar->setObjectName(QStringLiteral("tlBar"));
-    tlBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // Captions under the icons, so "保存", "插入图" or "flash" can be found by name.
+    tlBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tlBar->setIconSize(QSize(20, 20));
     const QString icons = workspace::currentPath() + QStringLiteral("editor/icons/");
     for (const mdl_richtext::ToolButton& b : buttons) {
@@ -107,11 +112,18 @@ void richEditBase::pageEdited(const QString& bodyHtml, int version, bool byKey) 
     // An edit made on a document the program has since replaced is stale.
     if (version != m_version)
         return;
+    // Only a change of the page counts: a key that changes nothing (an arrow, the Enter
+    // that closed a message box) does not.
     const QString doc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
-    if (doc == m_designDoc && !byKey)
+    if (doc == m_designDoc)
         return;
     m_designDoc = doc;
     emit designEdited(byKey);
+}
+
+void richEditBase::pageSettled(const QString& bodyHtml, int version) {
+    if (version == m_version)
+        m_designDoc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
 }
 
 void richEditBase::runScript(const QString& script) {
@@ -141,9 +153,17 @@ void richEditBase::toolButtonClicked(const mdl_richtext::ToolButton& button) {
         DHTMLEditer->page()->triggerAction(actions.value(button.command));
         break;
     }
-    case Action::Link:
-        runScript(QStringLiteral("askLink();"));
+    case Action::Link: {
+        // The selection is kept while the address is asked for, and linked afterwards.
+        runScript(QStringLiteral("keepSelection();"));
+        const std::optional<QString> address =
+            ui::askText(this, QStringLiteral("超连接"), QStringLiteral("超连接地址："),
+                        QStringLiteral("http://"));
+        const QString to = address ? address->trimmed() : QString();
+        if (!to.isEmpty() && to != u"http://")
+            runScript(QStringLiteral("linkTo(") + jsString(to) + QStringLiteral(");"));
         break;
+    }
     case Action::Color: {
         dlgFrm_font dialog(this);
         if (dialog.exec() == QDialog::Accepted && !dialog.script().isEmpty())

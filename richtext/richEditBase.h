@@ -60,6 +60,8 @@ protected:
 private:
     friend class EditorBridge;
     void pageEdited(const QString& bodyHtml, int version, bool byKey);
+    // The view has shown a document the program wrote; it holds it in this form.
+    void pageSettled(const QString& bodyHtml, int version);
     void runScript(const QString& script);
 
     QString m_designDoc = QStringLiteral("<body></body>");
