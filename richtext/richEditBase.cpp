@@ -40,7 +40,11 @@ richEditBase::richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidg
     tlBar->setObjectName(QStringLiteral("tlBar"));
     // Captions under the icons, so "保存", "插入图" or "flash" can be found by name.
     tlBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    tlBar->setIconSize(QSize(20, 20));
+    // A smaller caption, so the whole row fits the editor's width.
+    QFont captions = tlBar->font();
+    captions.setPointSizeF(captions.pointSizeF() * 0.85);
+    tlBar->setFont(captions);
+    tlBar->setIconSize(QSize(18, 18));
     const QString icons = workspace::currentPath() + QStringLiteral("editor/icons/");
     for (const mdl_richtext::ToolButton& b : buttons) {
         QAction* a = tlBar->addAction(b.caption);
