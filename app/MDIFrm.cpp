@@ -381,7 +381,7 @@ void MDIFrm::restoreData() {
     setWindowTitle(startup::frameTitle(sitedb::userInfo(QStringLiteral("webName"))));
     ui::message(this, QStringLiteral("数据还原成功！\n还原前的数据保存在“%1”，需要时可以从那里取回。\n"
                                      "请从“视图”菜单或工具栏打开各窗口。")
-                          .arg(QDir::toNativeSeparators(f.keep)));
+                          .arg(QDir::toNativeSeparators(QDir::cleanPath(f.keep))));
 }
 
 // ---- the companion program and the end ----

@@ -179,7 +179,7 @@ Outcome restoreData(const Folders& f) {
     if (lost.isEmpty() && opened)
         text += QStringLiteral("\n当前数据没有改动。");
     else
-        text += QStringLiteral("\n还原前的数据保存在“%1”。").arg(native(f.keep));
+        text += QStringLiteral("\n还原前的数据保存在“%1”。").arg(native(bare(f.keep)));
     if (!opened)
         text += QStringLiteral("\n无法打开站点数据库：") + opened.error;
     return Outcome::failure(text);
