@@ -203,6 +203,8 @@ int main(int argc, char** argv) {
     aboutFrm* about = aboutFrm::instance();
     about->show();
     about->move(frame.center() - about->rect().center());
+    about->raise();
+    about->activateWindow();
     pause(800);
     shoot(QStringLiteral("aboutFrm.png"), about->frameGeometry());
     about->close();
