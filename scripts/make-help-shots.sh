@@ -7,6 +7,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 display=${SHOTS_DISPLAY:-:90}
 
+# The pages first, so the guide's own picture shows them as they now are.
+python3 "$root/scripts/make-help-pages.py"
 "$root/scripts/build.sh"
 cmake --build "$root/build" --target orvane-helpshots
 
