@@ -3,7 +3,8 @@
 (cmd_*.png, 16 x 16) and of the tool bar (tb_*.png, 32 x 32), the guide's tree pictures
 (fopen.png for an open group, fhelp.png for a help page; the closed group is the
 designer's fclose.png) and the about window's product picture (about_logo.png).
-Each icon is drawn once on a 64 x 64 canvas and scaled down. Needs ImageMagick's convert.
+Each icon is drawn once on a 64 x 64 canvas and scaled down. Needs ImageMagick's convert
+and the DejaVu fonts (Debian fonts-dejavu-core) for the question mark.
 The outputs are committed; run this again only to change them."""
 import os
 import subprocess
@@ -113,9 +114,13 @@ MENU = ["guide", "info", "template", "design", "content", "upload", "quit", "bac
 TOOLBAR = ["guide", "info", "template", "design", "content", "upload", "quit"]
 
 
+# Leaves the time of drawing out of the files, so drawing them again changes nothing.
+STABLE = ["-define", "png:exclude-chunk=date,time"]
+
+
 def icon(name, size, out):
     subprocess.run(["convert", "-size", "64x64", "xc:none", *ICONS[name],
-                    "-resize", f"{size}x{size}", os.path.join(OUT, out)], check=True)
+                    "-resize", f"{size}x{size}", *STABLE, os.path.join(OUT, out)], check=True)
 
 
 def tree_pictures():
@@ -124,7 +129,7 @@ def tree_pictures():
                     "-fill", "#e0a82e", "-stroke", "#9a6f12",
                     "-draw", "rectangle 1,3 7,5", "-draw", "rectangle 1,5 13,13",
                     "-fill", "#f8dc8a", "-draw", "polygon 3,8 15,8 13,13 1,13",
-                    os.path.join(OUT, "fopen.png")], check=True)
+                    *STABLE, os.path.join(OUT, "fopen.png")], check=True)
     subprocess.run(["convert", "-size", "16x16", "xc:none",
                     "-fill", "white", "-stroke", "#3a6ea5",
                     "-draw", "polygon 3,1 10,1 13,4 13,14 3,14",
@@ -132,7 +137,7 @@ def tree_pictures():
                     "-stroke", "none", "-fill", "#3a6ea5",
                     "-draw", "rectangle 5,6 11,7", "-draw", "rectangle 5,9 11,10",
                     "-draw", "rectangle 5,12 9,12",
-                    os.path.join(OUT, "fhelp.png")], check=True)
+                    *STABLE, os.path.join(OUT, "fhelp.png")], check=True)
 
 
 def logo():
@@ -148,7 +153,7 @@ def logo():
                     "-draw", "roundrectangle 78,104 114,128 5,5",
                     "-draw", "roundrectangle 120,104 156,128 5,5",
                     *fill(GOLD), "-draw", "circle 96,150 96,142",
-                    "-resize", "96x96", os.path.join(OUT, "about_logo.png")], check=True)
+                    "-resize", "96x96", *STABLE, os.path.join(OUT, "about_logo.png")], check=True)
 
 
 if __name__ == "__main__":
