@@ -269,9 +269,11 @@ void TestMdiFrm::backupAndRestoreThroughTheMenu() {
     QCOMPARE(ui.last().title, QStringLiteral("提示"));
     QCOMPARE(ui.last().icon, QMessageBox::Information);
 
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("奥凡科技")));
     command(frm, "mnufile_backup")->trigger();
     QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
     QCOMPARE(ui.last().title, QStringLiteral("提示"));
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("新名称")));
 
     QVERIFY(sitedb::exec("INSERT INTO firstCatalog (firstCatalog, catalog, orderID, aspFileName) "
                          "VALUES ('公司''简介', 0, 1, 'txt')"));
@@ -301,6 +303,8 @@ void TestMdiFrm::backupAndRestoreThroughTheMenu() {
     QVERIFY(sitedb::isOpen());
     QVERIFY(sitedb::query("SELECT * FROM firstCatalog").rows.isEmpty());
     QVERIFY(QFile::exists(work + "photo.jpg"));
+    // The title names the restored site.
+    QCOMPARE(frm.windowTitle(), QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
 
     // Shown again, a window loads afresh from the restored database.
     command(frm, "Control Panel")->trigger();
