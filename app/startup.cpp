@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/backup.h"
 #include "common/fileops.h"
 #include "common/gbk.h"
 #include "common/workspace.h"
@@ -185,11 +186,13 @@ Workspace resolveWorkspace(const QString& currentPath) {
 
     ws.workPath = work;
     ws.databaseFile = sitedb::findIn(work);
+    // A database copied in under another spelling takes the name every part of the
+    // system (backup, upload, the hosting server) looks for; when it cannot be renamed it
+    // is used under its own.
+    if (!ws.databaseFile.isEmpty() && ws.databaseFile != work + db &&
+        QFile::rename(ws.databaseFile, work + db))
+        ws.databaseFile = work + db;
     return ws;
-}
-
-QString backupDatabase(const QString& currentPath) {
-    return sitedb::findIn(currentPath + QStringLiteral("savedData/"));
 }
 
 QString asideName(const QString& databaseFile, const QDateTime& when) {
@@ -200,15 +203,17 @@ QString asideName(const QString& databaseFile, const QDateTime& when) {
 Recovered recoverDatabase(const QString& currentPath, const QString& databaseFile,
                           bool fromBackup, const QDateTime& when) {
     Recovered r;
-    const QFileInfo damaged(databaseFile);
-    const QString work = workspace::withSeparator(damaged.absolutePath());
-    const QString source =
-        fromBackup ? backupDatabase(currentPath)
-                   : pristineFolder(currentPath) + QString::fromLatin1(sitedb::fileName);
-    if (source.isEmpty() || !QFileInfo(source).isFile()) {
-        r.error = QStringLiteral("找不到文件“%1”")
-                      .arg(QDir::toNativeSeparators(
-                          source.isEmpty() ? currentPath + QStringLiteral("savedData/") : source));
+    const QString work = workspace::withSeparator(QFileInfo(databaseFile).absolutePath());
+    const QString pristine = pristineFolder(currentPath) + QString::fromLatin1(sitedb::fileName);
+    const backup::Folders folders = backup::folders(currentPath, work);
+    if (fromBackup) {
+        const sitedb::Outcome readable = backup::checkBackup(folders);
+        if (!readable) {
+            r.error = readable.error;
+            return r;
+        }
+    } else if (!QFileInfo(pristine).isFile()) {
+        r.error = QStringLiteral("找不到文件“%1”").arg(QDir::toNativeSeparators(pristine));
         return r;
     }
 
@@ -218,32 +223,26 @@ Recovered recoverDatabase(const QString& currentPath, const QString& databaseFil
     if (!QFile::rename(databaseFile, r.aside)) {
         r.error = QStringLiteral("无法将“%1”改名为“%2”")
                       .arg(QDir::toNativeSeparators(databaseFile), QDir::toNativeSeparators(r.aside));
-        return r;
-    }
-    r.databaseFile = work + QString::fromLatin1(sitedb::fileName);
-    if (!fileops::replaceWith(source, r.databaseFile, &r.error)) {
-        QFile::rename(r.aside, databaseFile);
         r.aside.clear();
         return r;
     }
-
+    r.databaseFile = work + QString::fromLatin1(sitedb::fileName);
+    // The backup is brought back as the restore command does it: what the working folder
+    // held is kept in "savedData.before-restore" first.
+    sitedb::Outcome done;
     if (fromBackup) {
-        // The pictures and files the backed-up pages name; what the working folder holds
-        // already is left as it is.
-        const QString backup = QFileInfo(source).absolutePath() + u'/';
-        QDirIterator it(backup, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString file = it.next();
-            if (file == source)
-                continue;
-            const QString target = work + file.mid(backup.size());
-            if (QFileInfo::exists(target))
-                continue;
-            QDir().mkpath(QFileInfo(target).absolutePath());
-            QString why;
-            if (!fileops::replaceWith(file, target, &why))
-                r.error = why; // the database is back; a missing picture is told, not fatal
-        }
+        done = backup::keepCurrent(folders);
+        if (done)
+            done = backup::restoreData(folders);
+        sitedb::close();
+    } else if (!fileops::replaceWith(pristine, r.databaseFile, &r.error)) {
+        done = sitedb::Outcome::failure(r.error);
+    }
+    if (!done) {
+        r.error = done.error;
+        QFile::rename(r.aside, databaseFile);
+        r.aside.clear();
+        return r;
     }
     r.ok = true;
     return r;

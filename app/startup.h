@@ -12,7 +12,8 @@ namespace startup {
 struct Workspace {
     // The final working folder, ending with "/"; empty when none could be made.
     QString workPath;
-    // Its site database, under the name the folder spells it with.
+    // Its site database: "dalmbuilder.tdc", also when it came in another letter case
+    // (it is renamed, or used under its own name when that fails).
     QString databaseFile;
     // The default folder was emptied and given the pristine site database.
     bool reseeded = false;
@@ -42,9 +43,6 @@ QString pristineFolder(const QString& currentPath);
 // cannot be used gives a warning and the default folder for this run.
 Workspace resolveWorkspace(const QString& currentPath);
 
-// The backup's site database in "savedData", or empty when there is no backup.
-QString backupDatabase(const QString& currentPath);
-
 // The name a damaged site database is kept under, beside itself.
 QString asideName(const QString& databaseFile, const QDateTime& when);
 
@@ -56,9 +54,10 @@ struct Recovered {
 };
 
 // Keeps the damaged `databaseFile` under a dated name and puts a site database in its
-// place: the backup's, together with the backup's files the working folder lacks, when
-// `fromBackup`, otherwise the pristine copy. Nothing is deleted or overwritten; on
-// failure the damaged file is back under its own name.
+// place: the backup's when `fromBackup` (restored as the restore command does, the
+// working folder's files kept in "savedData.before-restore" first), otherwise the
+// pristine copy. Nothing is deleted; on failure the damaged file is back under its own
+// name. The connection is closed afterwards.
 Recovered recoverDatabase(const QString& currentPath, const QString& databaseFile,
                           bool fromBackup, const QDateTime& when = QDateTime::currentDateTime());
 

@@ -4,7 +4,7 @@
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/mdl_ins.h"
-#include "content/pictures.h"
+#include "common/pictures.h"
 #include "designer/catalogTree.h"
 #include "designer/mdl_dgnFrm.h"
 #include "designer/mdl_nov.h"
@@ -287,7 +287,7 @@ void insDataFrm::clearFields() {
     }
     for (ImgSlot& s : imgSlot)
         s = ImgSlot{};
-    m_replaced.clear();
+    m_pictures.dropped();
 }
 
 void insDataFrm::tvw_nav_MouseUp(int button, int shift, int x, int y) {
@@ -477,27 +477,26 @@ void insDataFrm::placePanel() {
     }
 }
 
-bool insDataFrm::loadPreview(int index, const QString& path, bool stretch) {
-    QLabel* box = img[index];
-    const QPixmap pixmap(path);
-    if (pixmap.isNull()) {
-        box->clear();
-        return false;
-    }
-    if (stretch) {
-        box->setScaledContents(true);
-        box->setPixmap(pixmap);
-        box->resize(kThumbWidth, kThumbHeight);
-        return true;
-    }
+QSize insDataFrm::previewBound(bool stretch) {
     // Natural size, but never wider than 7500 twips: a wider picture is scaled down.
-    QSize size = pixmap.size();
-    if (size.width() > kMaxPictureWidth)
-        size = QSize(kMaxPictureWidth, size.height() * kMaxPictureWidth / size.width());
+    return stretch ? QSize(kThumbWidth, kThumbHeight) : QSize(kMaxPictureWidth, 1 << 20);
+}
+
+bool insDataFrm::loadPreview(int index, const QString& path, bool stretch) {
+    const pictures::Loaded loaded = pictures::load(path, previewBound(stretch));
+    showPreview(index, loaded.image, stretch);
+    return loaded.ok;
+}
+
+void insDataFrm::showPreview(int index, const QImage& image, bool stretch) {
+    QLabel* box = img[index];
+    if (image.isNull()) {
+        box->clear();
+        return;
+    }
     box->setScaledContents(true);
-    box->setPixmap(pixmap);
-    box->resize(size);
-    return true;
+    box->setPixmap(QPixmap::fromImage(image));
+    box->resize(stretch ? QSize(kThumbWidth, kThumbHeight) : image.size());
 }
 
 void insDataFrm::showStatus(const QString& nodeText, const QString& formatText) {
@@ -578,36 +577,34 @@ void insDataFrm::cmd_img_Click(int index) {
                     QMessageBox::Critical);
         return;
     }
-    const QString title = QFileInfo(*chosen).fileName();
-    if (!cls_func().isEng(title)) {
-        ui::message(this, QStringLiteral("所选择的文件名中不能包含中文，请重命名后选择文件！"),
-                    QStringLiteral("提示"), QMessageBox::Information);
-        return;
-    }
     const bool stretch = !(currFormat == u"bigImg" || currFormat == u"imgTxt03") || index == 1;
-    const QPixmap probe(*chosen);
-    if (probe.isNull()) {
-        ui::message(this, QStringLiteral("没有选择图片路径！"), QStringLiteral("警告"),
-                    QMessageBox::Critical);
+    pictures::ChoiceOptions options;
+    options.previewBound = previewBound(stretch);
+    const pictures::Choice choice = pictures::choose(*chosen, options);
+    switch (choice.status) {
+    case pictures::Choice::Ok:
+        break;
+    case pictures::Choice::NotAscii:
+        ui::message(this, choice.message, QStringLiteral("提示"), QMessageBox::Information);
+        return;
+    case pictures::Choice::NotPicture:
+        ui::message(this, choice.message, QStringLiteral("警告"), QMessageBox::Critical);
+        return;
+    case pictures::Choice::NotCopied:
+        ui::message(this, choice.message, QStringLiteral("提示"), QMessageBox::Critical);
         return;
     }
-    // The copy comes first: a picture the working folder does not hold is never named.
-    const pictures::Copied copied = pictures::copyIntoWorkspace(*chosen);
-    if (!copied.ok) {
-        ui::message(this, copied.error, QStringLiteral("提示"), QMessageBox::Critical);
-        return;
-    }
-    loadPreview(index, workspace::currImgPath() + copied.name, stretch);
+    showPreview(index, choice.picture.image, stretch);
     placePanel();
 
     // The picture the slot showed is removed once a save no longer names it.
+    m_pictures.broughtIn(choice);
     const QString previous = txt_img[index]->text();
-    if (!previous.isEmpty() && previous != copied.name && !m_replaced.contains(previous))
-        m_replaced << previous;
-    m_replaced.removeAll(copied.name);
-    imgSlot[index].fileName = copied.name;
-    imgSlot[index].prevFileName = copied.name;
-    txt_img[index]->setText(copied.name);
+    if (previous != choice.name)
+        m_pictures.replacing(previous);
+    imgSlot[index].fileName = choice.name;
+    imgSlot[index].prevFileName = choice.name;
+    txt_img[index]->setText(choice.name);
     mdl_ins::dataChanged = true;
 }
 
@@ -640,8 +637,7 @@ void insDataFrm::cmd_ok_Click() {
     isNewData = false;
     for (int i = 0; i < 2; ++i)
         imgSlot[i] = ImgSlot{};
-    pictures::removeUnnamed(m_replaced);
-    m_replaced.clear();
+    m_pictures.saved();
     ui::message(this, QStringLiteral("数据已保存！"), QStringLiteral("提示"),
                 QMessageBox::Information);
     mdl_ins::dataChanged = false;

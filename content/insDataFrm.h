@@ -3,6 +3,8 @@
 // page edited in place (text, picture-text, big picture, free page) or the list of its
 // records with the buttons that add, delete and modify them.
 
+#include "common/pictures.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -113,15 +115,18 @@ private:
     // Loads a picture into preview `index`: stretched into its box, or at its natural size
     // up to 500 pixels wide (scaled down beyond).
     bool loadPreview(int index, const QString& path, bool stretch);
+    void showPreview(int index, const QImage& image, bool stretch);
+    static QSize previewBound(bool stretch);
     QTreeWidgetItem* findAgain(const QString& key, const QString& text) const;
 
     friend class ListBridge;
     QString currFormat = QStringLiteral("none");
     bool isNewData = false;
     std::array<ImgSlot, 3> imgSlot{};
-    // Pictures the panel stopped naming since the last save; removed from the working
-    // folder after the save when nothing stored names them any more.
-    QStringList m_replaced;
+    // Pictures the panel brought in or stopped naming since the last save; removed from
+    // the working folder after the save (or when the page is left unsaved) when nothing
+    // stored names them any more.
+    pictures::Tracker m_pictures;
     QString m_panelFormat;
     QString m_currID;
     QString m_pendingList;

@@ -10,7 +10,7 @@ packages=(
   qt6-translations-l10n
   libgl-dev libxkbcommon-dev
   libzip-dev zip unzip socat
-  fonts-wqy-microhei
+  fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
   xvfb xauth imagemagick
 )
 

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "fixture.h"
+#include "sitedb/sitedb.h"
 
 #include <QDir>
 #include <QFile>
@@ -199,7 +200,9 @@ void TestStartup::databaseInAnyLetterCase() {
     const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
     QVERIFY(ws.warnings.isEmpty());
     QCOMPARE(ws.workPath, inst.currentPath() + folder);
-    QCOMPARE(ws.databaseFile, inst.currentPath() + folder + name);
+    // It takes the name the rest of the system looks for.
+    QCOMPARE(ws.databaseFile, inst.currentPath() + folder + kDb);
+    QVERIFY(!QFile::exists(inst.currentPath() + folder + name));
     QVERIFY(!ws.reseeded);
     QCOMPARE(readAll(ws.databaseFile), QByteArray("site copied from elsewhere"));
     QVERIFY(QFile::exists(inst.currentPath() + folder + "logo.gif"));
@@ -214,26 +217,31 @@ void TestStartup::recoveryKeepsTheDamagedFile_data() {
 void TestStartup::recoveryKeepsTheDamagedFile() {
     QFETCH(bool, fromBackup);
     TempInstall inst;
-    inst.write("userImages/DALMBUILDER.TDC", "damaged");
+    QVERIFY(inst.openSite()); // a site database that opens, for the backup
+    sitedb::close();
+    QDir().mkpath(inst.currentPath() + "savedData");
+    QVERIFY(QFile::rename(inst.defaultWorkPath() + kDb, inst.currentPath() + "savedData/" + kDb));
+    const QByteArray backedUp = readAll(inst.currentPath() + "savedData/" + kDb);
+    inst.write("userImages/" + kDb, "damaged");
     inst.write("userImages/photo.jpg", "newer photo");
-    inst.write("savedData/" + kDb, "backed up");
     inst.write("savedData/photo.jpg", "older photo");
-    inst.write("savedData/pics/old.gif", "only in the backup");
     const QDateTime when(QDate(2026, 5, 1), QTime(10, 30, 0));
 
     const startup::Recovered r = startup::recoverDatabase(
-        inst.currentPath(), inst.defaultWorkPath() + "DALMBUILDER.TDC", fromBackup, when);
+        inst.currentPath(), inst.defaultWorkPath() + kDb, fromBackup, when);
     QVERIFY2(r.ok, qPrintable(r.error));
-    QCOMPARE(r.aside, inst.defaultWorkPath() + "DALMBUILDER.TDC.damaged-20260501-103000");
+    QCOMPARE(r.aside, inst.defaultWorkPath() + kDb + ".damaged-20260501-103000");
     QCOMPARE(readAll(r.aside), QByteArray("damaged"));
     QCOMPARE(r.databaseFile, inst.defaultWorkPath() + kDb);
-    QCOMPARE(readAll(r.databaseFile), fromBackup
-                                          ? QByteArray("backed up")
-                                          : readAll(inst.currentPath() + "initdata/" + kDb));
-    // What the working folder holds is never overwritten by the backup.
-    QCOMPARE(readAll(inst.defaultWorkPath() + "photo.jpg"), QByteArray("newer photo"));
-    QCOMPARE(QFile::exists(inst.defaultWorkPath() + "pics/old.gif"), fromBackup);
-    QCOMPARE(readAll(inst.currentPath() + "savedData/" + kDb), QByteArray("backed up"));
+    QCOMPARE(readAll(r.databaseFile),
+             fromBackup ? backedUp : readAll(inst.currentPath() + "initdata/" + kDb));
+    // The restore is the restore command's: what it overwrites is kept beside the backup.
+    QCOMPARE(readAll(inst.defaultWorkPath() + "photo.jpg"),
+             fromBackup ? QByteArray("older photo") : QByteArray("newer photo"));
+    if (fromBackup)
+        QCOMPARE(readAll(inst.currentPath() + "savedData.before-restore/photo.jpg"),
+                 QByteArray("newer photo"));
+    QVERIFY(!sitedb::isOpen());
 }
 
 void TestStartup::defaultFolderWithDatabaseKeepsItsFiles() {

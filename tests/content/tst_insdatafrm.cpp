@@ -525,7 +525,7 @@ void TestInsDataFrm::pictureChoiceRefusals_data() {
     QTest::newRow("Chinese name") << "图片.jpg" << false
                                   << "所选择的文件名中不能包含中文，请重命名后选择文件！";
     QTest::newRow("cancelled") << "" << true << "没有选择图片路径！";
-    QTest::newRow("not a picture") << "broken.jpg" << false << "没有选择图片路径！";
+    QTest::newRow("not a picture") << "broken.jpg" << false << "所选文件不是可以读取的图片：broken.jpg";
 }
 
 void TestInsDataFrm::pictureChoiceRefusals() {

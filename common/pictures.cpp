@@ -1,0 +1,247 @@
+#include "common/pictures.h"
+
+#include "common/fileops.h"
+#include "common/mdl_func.h"
+#include "common/workspace.h"
+#include "sitedb/sitedb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSqlRecord>
+
+namespace pictures {
+
+namespace {
+
+// A photo read at its own size may be far larger than Qt's default decoding limit
+// (a 12000 × 9000 picture takes 432 MB): allow that much, and no more.
+constexpr int kAllocationLimitMb = 1024;
+
+// Files of the working folder that belong to the program, not to a choice.
+bool isReserved(const QString& name) {
+    static const char* const kReserved[] = {sitedb::fileName, "ZIPTEST.ZIP", "images.zip",
+                                            "initPath.ini"};
+    for (const char* r : kReserved) {
+        if (name.compare(QLatin1String(r), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The reader of a picture file, deciding the format by the content, not the name.
+void openReader(QImageReader& reader, const QString& path) {
+    reader.setFileName(path);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+}
+
+// The size as shown: a photo taken upright and stored on its side is taller than wide.
+QSize shownSize(QImageReader& reader) {
+    const QSize raw = reader.size();
+    if (raw.isValid() && (reader.transformation() & QImageIOHandler::TransformationRotate90))
+        return raw.transposed();
+    return raw;
+}
+
+bool sameContent(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    constexpr qint64 kBlock = 1 << 20;
+    while (!fa.atEnd()) {
+        if (fa.read(kBlock) != fb.read(kBlock))
+            return false;
+    }
+    return true;
+}
+
+// "stem-n.rest", the number going before the first "." so that names derived from the
+// part before it (gallery thumbnails) differ too.
+QString numbered(const QString& name, int n) {
+    const int dot = name.indexOf(u'.');
+    const QString suffix = u'-' + QString::number(n);
+    if (dot < 0)
+        return name + suffix;
+    return name.left(dot) + suffix + name.mid(dot);
+}
+
+QString notPictureText(const QString& path) {
+    return QStringLiteral("所选文件不是可以读取的图片：") + QFileInfo(path).fileName();
+}
+
+} // namespace
+
+Loaded load(const QString& path, const QSize& bound) {
+    Loaded out;
+    if (QImageReader::allocationLimit() < kAllocationLimitMb)
+        QImageReader::setAllocationLimit(kAllocationLimitMb);
+    QImageReader reader;
+    openReader(reader, path);
+    const QSize shown = shownSize(reader);
+    if (!reader.canRead() || !shown.isValid()) {
+        out.error = notPictureText(path);
+        return out;
+    }
+    out.size = shown;
+    if (bound.isValid() && (shown.width() > bound.width() || shown.height() > bound.height())) {
+        QSize target = shown.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        const bool sideways =
+            reader.transformation() & QImageIOHandler::TransformationRotate90;
+        reader.setScaledSize(sideways ? target.transposed() : target);
+    }
+    if (!reader.read(&out.image) || out.image.isNull()) {
+        out.error = notPictureText(path) + QStringLiteral("（") + reader.errorString() +
+                    QStringLiteral("）");
+        out.image = QImage();
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+QSize sizeOf(const QString& path) {
+    QImageReader reader;
+    openReader(reader, path);
+    return reader.canRead() ? shownSize(reader) : QSize();
+}
+
+Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
+    Choice out;
+    const QFileInfo source(sourcePath);
+    const QString title = source.fileName();
+    if (!cls_func().isEng(title)) {
+        out.status = Choice::NotAscii;
+        out.message = QString::fromUtf16(kNotAsciiText);
+        return out;
+    }
+    if (!source.isFile()) {
+        out.message = QStringLiteral("文件不存在：") + QDir::toNativeSeparators(sourcePath);
+        return out;
+    }
+    if (options.picture) {
+        out.picture = load(sourcePath, options.previewBound);
+        if (!out.picture.ok) {
+            out.status = Choice::NotPicture;
+            out.message = out.picture.error;
+            return out;
+        }
+    }
+
+    const QString work = workspace::currImgPath();
+    // A file of the working folder itself stays where it is, under its own name.
+    if (!isReserved(title) &&
+        QFileInfo(source.absolutePath() + u'/').canonicalFilePath() ==
+            QFileInfo(work).canonicalFilePath()) {
+        out.status = Choice::Ok;
+        out.name = title;
+        return out;
+    }
+
+    const auto companionTaken = [&](const QString& name) {
+        if (!options.companion)
+            return false;
+        const QString c = options.companion(name);
+        return !c.isEmpty() && c != name && QFileInfo::exists(work + c) && isNamed(c);
+    };
+    for (int n = 1;; ++n) {
+        const QString name = n == 1 ? title : numbered(title, n);
+        if (isReserved(name))
+            continue;
+        const QString target = work + name;
+        if (QFileInfo::exists(target)) {
+            if (QFileInfo(target).isFile() && sameContent(source.absoluteFilePath(), target)) {
+                out.status = Choice::Ok;
+                out.name = name;
+                return out;
+            }
+            continue;
+        }
+        if (companionTaken(name))
+            continue;
+        QString why;
+        if (!fileops::replaceWith(source.absoluteFilePath(), target, &why)) {
+            out.message = why;
+            return out;
+        }
+        out.status = Choice::Ok;
+        out.name = name;
+        out.copied = true;
+        return out;
+    }
+}
+
+namespace {
+
+// Every text value of the tables whose rows may name a file of the working folder.
+const char* const kTables[] = {"content01", "content02", "content03", "user_info"};
+
+bool valueNames(const QString& value, const QString& fileName) {
+    // A bare name, an element of a "||" list, a "[imgpath]/name" reference or any other
+    // mention: when in doubt the file is kept.
+    return value.contains(fileName, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+bool isNamed(const QString& fileName) {
+    if (fileName.isEmpty())
+        return false;
+    for (const char* table : kTables) {
+        const sitedb::Rows rows =
+            sitedb::query(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
+        // A table that cannot be read might name the file: keep it.
+        if (!rows.ok)
+            return true;
+        for (const sitedb::Row& row : rows.rows) {
+            const QSqlRecord& rec = row.record();
+            for (int i = 0; i < rec.count(); ++i) {
+                if (valueNames(rec.value(i).toString(), fileName))
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+QStringList removeUnnamed(const QStringList& fileNames) {
+    QStringList removed;
+    for (const QString& name : fileNames) {
+        if (name.isEmpty() || removed.contains(name) || name.contains(u'/') ||
+            name.contains(u'\\') || name == u"." || name == u".." || isReserved(name))
+            continue;
+        const QString path = workspace::currImgPath() + name;
+        if (!QFileInfo(path).isFile() || isNamed(name))
+            continue;
+        if (QFile::remove(path))
+            removed << name;
+    }
+    return removed;
+}
+
+void Tracker::broughtIn(const Choice& choice) {
+    if (choice.ok() && choice.copied && !m_in.contains(choice.name))
+        m_in << choice.name;
+}
+
+void Tracker::replacing(const QString& name) {
+    if (!name.isEmpty() && !m_out.contains(name))
+        m_out << name;
+}
+
+QStringList Tracker::saved() {
+    const QStringList removed = removeUnnamed(m_out + m_in);
+    m_in.clear();
+    m_out.clear();
+    return removed;
+}
+
+QStringList Tracker::dropped() {
+    const QStringList removed = removeUnnamed(m_in);
+    m_in.clear();
+    m_out.clear();
+    return removed;
+}
+
+} // namespace pictures
