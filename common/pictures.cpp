@@ -109,6 +109,7 @@ QSize sizeOf(const QString& path) {
 
 Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     Choice out;
+    out.source = sourcePath;
     const QFileInfo source(sourcePath);
     const QString title = source.fileName();
     if (!cls_func().isEng(title)) {

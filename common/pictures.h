@@ -38,6 +38,7 @@ QSize sizeOf(const QString& path);
 struct Choice {
     enum Status { Ok, NotAscii, NotPicture, NotCopied };
     Status status = NotCopied;
+    QString source;   // the file that was picked
     QString name;     // the bare name of the copy in the working folder: what gets stored
     bool copied = false; // a new file was written (false: an identical one was reused)
     Loaded picture;   // the picture read for its preview (pictures only)

@@ -1,0 +1,74 @@
+#include "content/entryDialog.h"
+
+#include "common/uiServices.h"
+
+entryDialog::entryDialog(const Target& target, QWidget* parent)
+    : QDialog(parent), m_target(target) {
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+QString entryDialog::pictureFilter() {
+    return QStringLiteral("图像文件(*.jpg;*.bmp;*.gif)|*.jpg;*.bmp;*.gif");
+}
+
+int entryDialog::exec() {
+    if (m_refused)
+        return QDialog::Rejected;
+    return QDialog::exec();
+}
+
+void entryDialog::done(int result) {
+    // Closed without storing: the files it brought in go again unless something names them.
+    if (result != QDialog::Accepted)
+        m_pictures.dropped();
+    QDialog::done(result);
+}
+
+void entryDialog::refuse() {
+    m_refused = true;
+    if (isVisible())
+        reject();
+    else
+        m_pictures.dropped();
+}
+
+bool entryDialog::loadRecord(sitedb::Row* row) {
+    const mdl_entry::Loaded l = mdl_entry::loadRecord(m_target.nodeKey, m_target.id);
+    switch (l.kind) {
+    case mdl_entry::Loaded::Found:
+        *row = l.row;
+        return true;
+    case mdl_entry::Loaded::NoLevel:
+        ui::message(this, QStringLiteral("不期望的错误：栏目选择错误！"), QStringLiteral("错误"),
+                    QMessageBox::Critical);
+        refuse();
+        return false;
+    case mdl_entry::Loaded::Missing:
+        // Deleted meanwhile: saving would store nothing over nothing.
+        ui::message(this, QStringLiteral("该条数据已不存在！"), QStringLiteral("提示"),
+                    QMessageBox::Critical);
+        refuse();
+        return false;
+    case mdl_entry::Loaded::Failed:
+        ui::message(this, l.error, QStringLiteral("提示"), QMessageBox::Critical);
+        return false;
+    }
+    return false;
+}
+
+bool entryDialog::settle(const mdl_entry::Result& result) {
+    switch (result.kind) {
+    case mdl_entry::Result::Saved:
+        m_pictures.saved();
+        accept();
+        return true;
+    case mdl_entry::Result::Missing:
+        ui::message(this, QStringLiteral("该条数据已不存在！"), QStringLiteral("提示"),
+                    QMessageBox::Critical);
+        reject();
+        return false;
+    default:
+        ui::message(this, result.error, QStringLiteral("提示"), QMessageBox::Critical);
+        return false;
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// What the add and modify dialogs of news items, gallery pictures and products share: the
+// node (and record) they store into, the pictures they brought in, and how a save ends.
+
+#include "common/pictures.h"
+#include "content/mdl_entry.h"
+
+#include <QDialog>
+
+class entryDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Where the dialog stores: the content window's current node, and for a modify dialog
+    // the picked record.
+    struct Target {
+        QString nodeKey;
+        QString nodeName;
+        qint64 id = 0;
+    };
+
+    // A dialog that could not load its record has said why and does not open.
+    int exec() override;
+    void done(int result) override;
+
+    const Target& target() const { return m_target; }
+
+    // The texts a dialog shows for a picture the user picks.
+    static QString pictureFilter();
+
+protected:
+    entryDialog(const Target& target, QWidget* parent);
+
+    // The stored record, or a message when there is none; a dialog whose record cannot be
+    // had closes (`refuse`). False when nothing was loaded.
+    bool loadRecord(sitedb::Row* row);
+    // Ends a save that got past the dialog's own checks: closes on success (the files the
+    // record stopped naming go), says why otherwise. True when stored.
+    bool settle(const mdl_entry::Result& result);
+    // The dialog is not to be shown (or is closed now).
+    void refuse();
+
+    // Pictures this dialog brought in and those its choices replaced.
+    pictures::Tracker m_pictures;
+
+private:
+    Target m_target;
+    bool m_refused = false;
+};
