@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -50,6 +51,9 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
         scrl[i]->hide();
         connect(scrl[i], &QScrollBar::valueChanged, this, [this, i] { scrl_Change(i); });
     }
+    // The wheel over the picture scrolls it as the bars do.
+    pic_imgs->installEventFilter(this);
+    img->installEventFilter(this);
     lbl_angr = named(new QLabel(pic_imgs), "lbl_angr");
     lbl_angr->setAutoFillBackground(true);
     lbl_angr->setBackgroundRole(QPalette::Button);
@@ -137,6 +141,19 @@ void galleryDialog::scrl_Change(int index) {
         img->move(-scrl[1]->value(), img->y());
     else
         img->move(img->x(), -scrl[0]->value());
+}
+
+bool galleryDialog::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == pic_imgs || watched == img) && event->type() == QEvent::Wheel) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint d = wheel->angleDelta();
+        const bool across = d.x() != 0 || (wheel->modifiers() & Qt::ShiftModifier);
+        QScrollBar* bar = scrl[across ? 1 : 0];
+        if (bar->isVisible())
+            bar->setValue(bar->value() - (d.x() != 0 ? d.x() : d.y()) / 2);
+        return true;
+    }
+    return entryDialog::eventFilter(watched, event);
 }
 
 void galleryDialog::showThumb(const QImage& thumb) {

@@ -51,6 +51,7 @@ protected:
     // Shows the picture at its own size and sets the scroll bars for it.
     void showActual(const QImage& image);
     void showThumb(const QImage& thumb);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QString fileName;
     QString prevFileName;

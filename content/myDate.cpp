@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QToolButton>
@@ -32,6 +33,7 @@ myDate::myDate(QWidget* parent) : QWidget(parent) {
     mnthView->setObjectName(QStringLiteral("mnthView"));
     mnthView->setWindowFlags(Qt::Popup);
     mnthView->setAttribute(Qt::WA_NoMouseReplay);
+    mnthView->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     mnthView->setGridVisible(true);
     mnthView->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     mnthView->hide();
