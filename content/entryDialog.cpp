@@ -2,9 +2,27 @@
 
 #include "common/uiServices.h"
 
-entryDialog::entryDialog(const Target& target, QWidget* parent)
+#include <QHBoxLayout>
+#include <QPushButton>
+
+entryDialog::entryDialog(const Target& target, bool modify, QWidget* parent)
     : QDialog(parent), m_target(target) {
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    OKButton = named(new QPushButton(modify ? QStringLiteral("修改") : QStringLiteral("添加"), this),
+                     "OKButton");
+    CancelButton = named(new QPushButton(QStringLiteral("取消"), this), "CancelButton");
+    OKButton->setDefault(true);
+    CancelButton->setAutoDefault(false);
+    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+    connect(CancelButton, &QPushButton::clicked, this, &entryDialog::CancelButton_Click);
+}
+
+QLayout* entryDialog::buttonRow() {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(OKButton);
+    row->addWidget(CancelButton);
+    return row;
 }
 
 QString entryDialog::pictureFilter() {
@@ -56,8 +74,18 @@ bool entryDialog::loadRecord(sitedb::Row* row) {
     return false;
 }
 
-bool entryDialog::settle(const mdl_entry::Result& result) {
+bool entryDialog::settle(const mdl_entry::Result& result, NoLevel noLevel) {
     switch (result.kind) {
+    case mdl_entry::Result::NoLevel:
+        if (noLevel == NoLevel::Stay) {
+            ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
+                        QMessageBox::Critical);
+            return false;
+        }
+        ui::message(this, QStringLiteral("请在左边栏目选择节点！"), QStringLiteral("提示"),
+                    QMessageBox::Critical);
+        reject();
+        return false;
     case mdl_entry::Result::Saved:
         m_pictures.saved();
         accept();

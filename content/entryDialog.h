@@ -7,6 +7,9 @@
 
 #include <QDialog>
 
+class QLayout;
+class QPushButton;
+
 class entryDialog : public QDialog {
     Q_OBJECT
 public:
@@ -18,6 +21,12 @@ public:
         qint64 id = 0;
     };
 
+    QPushButton* OKButton = nullptr;     // "添加" or "修改"
+    QPushButton* CancelButton = nullptr; // "取消": closes without storing
+
+    virtual void OKButton_Click() = 0;
+    void CancelButton_Click() { reject(); }
+
     // A dialog that could not load its record has said why and does not open.
     int exec() override;
     void done(int result) override;
@@ -28,14 +37,24 @@ public:
     static QString pictureFilter();
 
 protected:
-    entryDialog(const Target& target, QWidget* parent);
+    entryDialog(const Target& target, bool modify, QWidget* parent);
+
+    template <typename T> static T* named(T* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    }
+    // "添加"/"修改" and "取消", on the right.
+    QLayout* buttonRow();
 
     // The stored record, or a message when there is none; a dialog whose record cannot be
     // had closes (`refuse`). False when nothing was loaded.
     bool loadRecord(sitedb::Row* row);
+    // What a save without a node level says: an add dialog (and the product dialogs) close
+    // with "请在左边栏目选择节点！", the other modify dialogs stay with "没有在左边选择栏目！".
+    enum class NoLevel { Close, Stay };
     // Ends a save that got past the dialog's own checks: closes on success (the files the
     // record stopped naming go), says why otherwise. True when stored.
-    bool settle(const mdl_entry::Result& result);
+    bool settle(const mdl_entry::Result& result, NoLevel noLevel);
     // The dialog is not to be shown (or is closed now).
     void refuse();
 

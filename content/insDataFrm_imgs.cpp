@@ -18,11 +18,6 @@
 
 namespace {
 
-template <typename T> T* named(T* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
-}
-
 // A scroll bar's thickness (270 twips), and what the picture keeps clear of its frame's
 // edge at the end of a scroll (300 twips).
 constexpr int kBar = 18;
@@ -31,7 +26,7 @@ constexpr int kMargin = 20;
 } // namespace
 
 galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
-    : entryDialog(target, parent) {
+    : entryDialog(target, modify, parent) {
     setWindowTitle(modify ? QStringLiteral("预览数据") : QStringLiteral("添加数据"));
     Label1 = named(new QLabel(modify ? QStringLiteral("图片文说明：")
                                      : QStringLiteral("图片文字说明："),
@@ -47,7 +42,7 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     img = named(new actualImage(pic_imgs), "img");
     for (int i = 0; i < 2; ++i) {
         scrl[i] = named(new QScrollBar(i == 0 ? Qt::Vertical : Qt::Horizontal, pic_imgs),
-                        QStringLiteral("scrl_") + QString::number(i));
+                        i == 0 ? "scrl_0" : "scrl_1");
         scrl[i]->hide();
         connect(scrl[i], &QScrollBar::valueChanged, this, [this, i] { scrl_Change(i); });
     }
@@ -65,11 +60,6 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     pic_imgsSmall->setFixedSize(thumbBox());
     cmd_img = named(new QPushButton(QStringLiteral("浏览..."), this), "cmd_img");
     lbl_imgName = named(new QLabel(this), "lbl_imgName");
-    OKButton = named(new QPushButton(modify ? QStringLiteral("修改") : QStringLiteral("添加"), this),
-                     "OKButton");
-    CancelButton = named(new QPushButton(QStringLiteral("取消"), this), "CancelButton");
-    OKButton->setDefault(true);
-    CancelButton->setAutoDefault(false);
     cmd_img->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
@@ -88,18 +78,12 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     pictureLine->addWidget(lbl_imgName, 1);
     grid->addLayout(pictureLine, 2, 1, 1, 2);
     grid->setColumnStretch(2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow());
 
     connect(cmd_img, &QPushButton::clicked, this, &galleryDialog::cmd_img_Click);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, &galleryDialog::CancelButton_Click);
 }
 
 mdl_entry::Gallery galleryDialog::fields() const {
@@ -219,13 +203,7 @@ void insDataFrm_imgs::OKButton_Click() {
         txt_title->setFocus();
         return;
     }
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("请在左边栏目选择节点！"), QStringLiteral("提示"),
-                    QMessageBox::Critical);
-        reject();
-        return;
-    }
-    settle(r);
+    settle(r, NoLevel::Close);
 }
 
 insDataFrm_imgsMod::insDataFrm_imgsMod(const Target& target, QWidget* parent)
@@ -259,10 +237,5 @@ void insDataFrm_imgsMod::OKButton_Click() {
         txt_title->setFocus();
         return;
     }
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
-                    QMessageBox::Critical);
-        return;
-    }
-    settle(r);
+    settle(r, NoLevel::Stay);
 }

@@ -29,13 +29,9 @@ public:
     QLabel* pic_imgsSmall = nullptr;
     QPushButton* cmd_img = nullptr;
     QLabel* lbl_imgName = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
 
     void cmd_img_Click();
     void scrl_Change(int index);
-    virtual void OKButton_Click() = 0;
-    void CancelButton_Click() { reject(); }
 
     // The names the dialog holds.
     QString pictureName() const { return fileName; }

@@ -19,15 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-} // namespace
-
 productDialog::productDialog(const Target& target, bool modify, QWidget* parent)
-    : entryDialog(target, parent) {
+    : entryDialog(target, modify, parent) {
     setWindowTitle(modify ? QStringLiteral("修改数据") : QStringLiteral("添加产品"));
 
     Frame1 = named(new QGroupBox(QStringLiteral("基本信息"), this), "Frame1");
@@ -76,31 +69,24 @@ productDialog::productDialog(const Target& target, bool modify, QWidget* parent)
     auto* intro = new QVBoxLayout(Frame2);
     intro->addWidget(advEdit_Prod);
 
-    OKButton = named(new QPushButton(modify ? QStringLiteral("修改") : QStringLiteral("添加"), this),
-                     "OKButton");
-    CancelButton = named(new QPushButton(QStringLiteral("取消"), this), "CancelButton");
+    // Enter in a box does not store the product half typed.
     for (QPushButton* b : {cmd_view, cmd_cancel, cmd_actual, OKButton, CancelButton})
         b->setAutoDefault(false);
 
     auto* top = new QHBoxLayout;
     top->addWidget(Frame1, 1);
     top->addWidget(Frame3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
+    OKButton->setDefault(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(Frame2, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow());
     resize(760, 620);
 
     connect(txt_price, &QLineEdit::textChanged, this, &productDialog::txt_price_Change);
     connect(cmd_view, &QPushButton::clicked, this, &productDialog::cmd_view_Click);
     connect(cmd_cancel, &QPushButton::clicked, this, &productDialog::cmd_cancel_Click);
     connect(cmd_actual, &QPushButton::clicked, this, &productDialog::cmd_actual_Click);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, &productDialog::CancelButton_Click);
     // The price box starts from an accepted (empty) text.
     txt_price_Change();
 }
@@ -199,13 +185,7 @@ void insDataFrm_prod::OKButton_Click() {
         refuseName();
         return;
     }
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("请在左边栏目选择节点！"), QStringLiteral("提示"),
-                    QMessageBox::Critical);
-        reject();
-        return;
-    }
-    settle(r);
+    settle(r, NoLevel::Close);
 }
 
 insDataFrm_prodMod::insDataFrm_prodMod(const Target& target, QWidget* parent)
@@ -262,11 +242,5 @@ void insDataFrm_prodMod::OKButton_Click() {
         refuseName();
         return;
     }
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("请在左边栏目选择节点！"), QStringLiteral("提示"),
-                    QMessageBox::Critical);
-        reject();
-        return;
-    }
-    settle(r);
+    settle(r, NoLevel::Close);
 }

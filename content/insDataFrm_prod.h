@@ -33,16 +33,12 @@ public:
     QPushButton* cmd_view = nullptr;
     QPushButton* cmd_cancel = nullptr;
     QPushButton* cmd_actual = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
 
     void txt_price_Change();
     void cmd_view_Click();
     void cmd_cancel_Click();
     void cmd_actual_Click();
     void img_prod_Click();
-    virtual void OKButton_Click() = 0;
-    void CancelButton_Click() { reject(); }
 
     QString pictureName() const { return fileName; }
     static QSize previewSize() { return {220, 165}; }

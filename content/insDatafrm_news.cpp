@@ -13,15 +13,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-} // namespace
-
 newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
-    : entryDialog(target, parent) {
+    : entryDialog(target, modify, parent) {
     setWindowTitle(modify ? QStringLiteral("修改数据") : QStringLiteral("添加数据"));
     Label1 = named(new QLabel(QStringLiteral("标题："), this), "Label1");
     txt_title = named(new QLineEdit(this), "txt_title");
@@ -36,12 +29,6 @@ newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     img->setFixedSize(previewSize());
     img->setFrameShape(QFrame::StyledPanel);
     img->setAlignment(Qt::AlignCenter);
-    OKButton = named(new QPushButton(modify ? QStringLiteral("修改") : QStringLiteral("添加"), this),
-                     "OKButton");
-    CancelButton = named(new QPushButton(QStringLiteral("取消"), this), "CancelButton");
-    OKButton->setDefault(true);
-    OKButton->setAutoDefault(true);
-    CancelButton->setAutoDefault(false);
     cmd_img->setAutoDefault(false);
     myDate1->setFixedWidth(160);
 
@@ -61,18 +48,12 @@ newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     grid->addWidget(img, 4, 1, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow());
     resize(520, 520);
 
     connect(cmd_img, &QPushButton::clicked, this, &newsDialog::cmd_img_Click);
-    connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
-    connect(CancelButton, &QPushButton::clicked, this, &newsDialog::CancelButton_Click);
 }
 
 mdl_entry::News newsDialog::fields() const {
@@ -109,15 +90,7 @@ insDatafrm_news::insDatafrm_news(const Target& target, QWidget* parent)
 }
 
 void insDatafrm_news::OKButton_Click() {
-    const mdl_entry::Result r =
-        mdl_entry::addNews(target().nodeKey, target().nodeName, fields());
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("请在左边栏目选择节点！"), QStringLiteral("提示"),
-                    QMessageBox::Critical);
-        reject();
-        return;
-    }
-    settle(r);
+    settle(mdl_entry::addNews(target().nodeKey, target().nodeName, fields()), NoLevel::Close);
 }
 
 insDataFrm_newsMod::insDataFrm_newsMod(const Target& target, QWidget* parent)
@@ -145,11 +118,5 @@ void insDataFrm_newsMod::Form_Load() {
 }
 
 void insDataFrm_newsMod::OKButton_Click() {
-    const mdl_entry::Result r = mdl_entry::modifyNews(target().nodeKey, target().id, fields());
-    if (r.kind == mdl_entry::Result::NoLevel) {
-        ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
-                    QMessageBox::Critical);
-        return;
-    }
-    settle(r);
+    settle(mdl_entry::modifyNews(target().nodeKey, target().id, fields()), NoLevel::Stay);
 }

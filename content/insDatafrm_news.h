@@ -24,12 +24,8 @@ public:
     QLabel* lbl_imgName = nullptr;
     QPushButton* cmd_img = nullptr;
     QLabel* img = nullptr;
-    QPushButton* OKButton = nullptr;
-    QPushButton* CancelButton = nullptr;
 
     void cmd_img_Click();
-    virtual void OKButton_Click() = 0;
-    void CancelButton_Click() { reject(); }
 
     // The picture's preview box.
     static QSize previewSize() { return {240, 160}; }
