@@ -1,5 +1,6 @@
 #include "content/entryDialog.h"
 
+#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 
 #include <QHBoxLayout>
@@ -48,6 +49,21 @@ void entryDialog::refuse() {
         reject();
     else
         m_pictures.dropped();
+}
+
+std::optional<pictures::Choice> entryDialog::askPicture(const pictures::ChoiceOptions& options) {
+    std::optional<pictures::Choice> choice =
+        pictures::ask(this, pictureFilter(), options, QStringLiteral("警告"));
+    if (choice)
+        m_pictures.broughtIn(*choice);
+    return choice;
+}
+
+void entryDialog::takePicture(const QString& name) {
+    if (!prevFileName.isEmpty() && prevFileName != name)
+        m_pictures.replacing(prevFileName);
+    fileName = name;
+    prevFileName = name;
 }
 
 bool entryDialog::loadRecord(sitedb::Row* row) {

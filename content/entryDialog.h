@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QLayout;
 class QPushButton;
 
@@ -57,6 +59,15 @@ protected:
     bool settle(const mdl_entry::Result& result, NoLevel noLevel);
     // The dialog is not to be shown (or is closed now).
     void refuse();
+
+    // Asks for a picture and brings it into the working folder (refusals are shown).
+    std::optional<pictures::Choice> askPicture(const pictures::ChoiceOptions& options);
+    // The record names `name` from now on; the picture it named before goes once the
+    // record is stored without it.
+    void takePicture(const QString& name);
+
+    QString fileName;     // the picture the record names
+    QString prevFileName; // the picture it named before this dialog's last choice
 
     // Pictures this dialog brought in and those its choices replaced.
     pictures::Tracker m_pictures;

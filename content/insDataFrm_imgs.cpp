@@ -1,6 +1,5 @@
 #include "content/insDataFrm_imgs.h"
 
-#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/actualImage.h"
@@ -155,11 +154,9 @@ void galleryDialog::cmd_img_Click() {
     // The frame shows the picture at its own size; the thumbnail is drawn from the same
     // reading. A name whose thumbnail another stored picture shows is passed over.
     options.companion = [](const QString& name) { return mdl_entry::thumbName(name); };
-    const std::optional<pictures::Choice> choice =
-        pictures::ask(this, pictureFilter(), options, QStringLiteral("警告"));
+    const std::optional<pictures::Choice> choice = askPicture(options);
     if (!choice)
         return;
-    m_pictures.broughtIn(*choice);
 
     const QString thumb = mdl_entry::thumbName(choice->name);
     const QImage small = mdl_entry::thumbOf(choice->picture.image, choice->picture.size);
@@ -178,12 +175,9 @@ void galleryDialog::cmd_img_Click() {
 
     showActual(choice->picture.image);
     showThumb(small);
-    if (!prevFileName.isEmpty() && prevFileName != choice->name)
-        m_pictures.replacing(prevFileName);
+    takePicture(choice->name);
     if (!prevThumbName.isEmpty() && prevThumbName != thumb)
         m_pictures.replacing(prevThumbName);
-    fileName = choice->name;
-    prevFileName = fileName;
     thumbName = thumb;
     prevThumbName = thumb;
     lbl_imgName->setText(fileName);

@@ -49,8 +49,6 @@ protected:
     void showThumb(const QImage& thumb);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    QString fileName;
-    QString prevFileName;
     QString thumbName;
     QString prevThumbName;
 };

@@ -1,7 +1,6 @@
 #include "content/insDataFrm_prod.h"
 
 #include "common/dialogs.h"
-#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/insDataFrm_img.h"
@@ -124,16 +123,10 @@ void productDialog::showPicture(const QImage& image) {
 void productDialog::cmd_view_Click() {
     pictures::ChoiceOptions options;
     options.previewBound = previewSize();
-    const std::optional<pictures::Choice> choice =
-        pictures::ask(this, pictureFilter(), options, QStringLiteral("警告"));
-    if (!choice)
-        return;
-    m_pictures.broughtIn(*choice);
-    if (!prevFileName.isEmpty() && prevFileName != choice->name)
-        m_pictures.replacing(prevFileName);
-    fileName = choice->name;
-    prevFileName = fileName;
-    showPicture(choice->picture.image);
+    if (const std::optional<pictures::Choice> choice = askPicture(options)) {
+        takePicture(choice->name);
+        showPicture(choice->picture.image);
+    }
 }
 
 void productDialog::cmd_cancel_Click() {
@@ -142,9 +135,7 @@ void productDialog::cmd_cancel_Click() {
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     // The file goes once the product is stored without it.
-    m_pictures.replacing(prevFileName);
-    fileName.clear();
-    prevFileName.clear();
+    takePicture(QString());
     showPicture({});
 }
 

@@ -54,8 +54,6 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    QString fileName;
-    QString prevFileName;
 };
 
 class insDataFrm_prod : public productDialog {

@@ -1,6 +1,5 @@
 #include "content/insDatafrm_news.h"
 
-#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/myDate.h"
@@ -71,17 +70,10 @@ void newsDialog::showPicture(const QString& name, const QImage& image) {
 void newsDialog::cmd_img_Click() {
     pictures::ChoiceOptions options;
     options.previewBound = previewSize();
-    const std::optional<pictures::Choice> choice =
-        pictures::ask(this, pictureFilter(), options, QStringLiteral("警告"));
-    if (!choice)
-        return;
-    // The picture the item named before goes once the item is stored without it.
-    m_pictures.broughtIn(*choice);
-    if (!prevFileName.isEmpty() && prevFileName != choice->name)
-        m_pictures.replacing(prevFileName);
-    fileName = choice->name;
-    prevFileName = fileName;
-    showPicture(fileName, choice->picture.image);
+    if (const std::optional<pictures::Choice> choice = askPicture(options)) {
+        takePicture(choice->name);
+        showPicture(fileName, choice->picture.image);
+    }
 }
 
 insDatafrm_news::insDatafrm_news(const Target& target, QWidget* parent)

@@ -35,8 +35,6 @@ protected:
     mdl_entry::News fields() const;
     void showPicture(const QString& name, const QImage& image);
 
-    QString fileName;
-    QString prevFileName;
 };
 
 class insDatafrm_news : public newsDialog {

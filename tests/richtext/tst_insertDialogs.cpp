@@ -97,6 +97,8 @@ void TestInsertDialogs::fourInsertsAreSavedAndReadBack() {
         d->OKButton->click();
     });
     press(ed, "img");
+    // The page has unsaved changes now, as after typing.
+    QVERIFY(mdl_ins::dataChanged);
     QString expected = "<img src='" + work + "a.gif' height=50 width=100 border=0 "
                                              "style='filter:xray'>";
     QCOMPARE(ed.innerHTML(), mdl_func::toStoredHtml(expected, work));
@@ -118,7 +120,9 @@ void TestInsertDialogs::fourInsertsAreSavedAndReadBack() {
         d->cmd_imgPath->click();
         d->CancelButton->click();
     });
+    mdl_ins::dataChanged = false;
     press(ed, "img");
+    QVERIFY(!mdl_ins::dataChanged);
     QVERIFY(!QFile::exists(work + "c.gif"));
     QCOMPARE(ed.innerHTML(), mdl_func::toStoredHtml(expected, work));
 
