@@ -14,8 +14,6 @@ private Q_SLOTS:
     void cleanup();
     void recordsStoreTheirColumns_data();
     void recordsStoreTheirColumns();
-    void refusals_data();
-    void refusals();
     void modifyingADeletedRecordBringsNothingBack();
     void thumbnail_data();
     void thumbnail();
@@ -117,47 +115,6 @@ void TestMdlEntry::recordsStoreTheirColumns() {
     QCOMPARE(mdl_entry::loadRecord(key, 70000).row.text("value01"), QString());
 }
 
-void TestMdlEntry::refusals_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<bool>("modify");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("result");
-    QTest::newRow("gallery caption of blanks") << "imgs" << "fst_1" << false << "  "
-                                               << int(Result::NoName);
-    QTest::newRow("gallery caption of blanks, modified") << "imgs" << "fst_1" << true << " "
-                                                         << int(Result::NoName);
-    QTest::newRow("product name of blanks") << "prod02" << "fst_1" << false << "   "
-                                            << int(Result::NoName);
-    QTest::newRow("product name emptied") << "prod02" << "fst_1" << true << ""
-                                          << int(Result::NoName);
-    QTest::newRow("news on the root") << "news" << "root" << false << "t"
-                                      << int(Result::NoLevel);
-    QTest::newRow("product on the root") << "prod03" << "root" << false << "t"
-                                         << int(Result::NoLevel);
-}
-
-void TestMdlEntry::refusals() {
-    QFETCH(QString, kind);
-    QFETCH(QString, key);
-    QFETCH(bool, modify);
-    QFETCH(QString, name);
-    QFETCH(int, result);
-    const qint64 id = addRecord("content01", "firstCatalog", "n", {"原来的"});
-    Result r;
-    if (kind == "news")
-        r = mdl_entry::addNews(key, "n", {name, {}, {}, {}});
-    else if (kind == "imgs")
-        r = modify ? mdl_entry::modifyGallery(key, id, {name, {}, {}})
-                   : mdl_entry::addGallery(key, "n", {name, {}, {}});
-    else
-        r = modify ? mdl_entry::modifyProduct(key, id, {name, {}, {}, {}, {}, {}})
-                   : mdl_entry::addProduct(key, "n", {name, {}, {}, {}, {}, {}});
-    QCOMPARE(int(r.kind), result);
-    QCOMPARE(sitedb::query("SELECT * FROM content01").rows.size(), 1);
-    QCOMPARE(mdl_entry::loadRecord("fst_1", id).row.text("value01"), QStringLiteral("原来的"));
-}
-
 void TestMdlEntry::modifyingADeletedRecordBringsNothingBack() {
     const qint64 id = addRecord("content02", "secondCatalog", "n", {"gone"});
     QVERIFY(sitedb::exec("DELETE FROM content02"));
@@ -168,6 +125,8 @@ void TestMdlEntry::modifyingADeletedRecordBringsNothingBack() {
              int(Result::Missing));
     QVERIFY(sitedb::query("SELECT * FROM content02").isEmpty());
     QCOMPARE(int(mdl_entry::loadRecord("root", id).kind), int(mdl_entry::Loaded::NoLevel));
+    QCOMPARE(int(mdl_entry::addNews("root", "n", {}).kind), int(Result::NoLevel));
+    QVERIFY(sitedb::query("SELECT * FROM content01").isEmpty());
 }
 
 void TestMdlEntry::thumbnail_data() {

@@ -135,15 +135,8 @@ void TestInsertDialogs::fourInsertsAreSavedAndReadBack() {
     });
     press(ed, "flash");
     QVERIFY(QFile::exists(work + "intro.swf"));
-    QVERIFY(ed.innerHTML().endsWith(
-        "<param name=\"Movie\" value=\"[imgpath]/intro.swf\">  <param name=\"Src\" "
-        "value=\"[imgpath]/intro.swf\">  <param name=\"WMode\" value=\"Window\">  <param "
-        "name=\"Play\" value=\"-1\">  <param name=\"Loop\" value=\"-1\">  <param "
-        "name=\"Quality\" value=\"High\">  <param name=\"SAlign\" value=\"\">  <param "
-        "name=\"Menu\" value=\"-1\">  <param name=\"Base\" value=\"\">  <param "
-        "name=\"AllowScriptAccess\" value=\"always\">  <param name=\"Scale\" value=\"ShowAll\">  "
-        "<param name=\"DeviceFont\" value=\"0\">  <param name=\"EmbedMovie\" value=\"0\">  <param "
-        "name=\"BGColor\" value=\"\">  <param name=\"SWRemote\" value=\"\"></object>"));
+    // The movie's markup (tested in full with the logic) names the copy.
+    QVERIFY(ed.innerHTML().contains("<param name=\"Movie\" value=\"[imgpath]/intro.swf\">"));
     QVERIFY(ed.innerHTML().contains(" height=120 width=600 classid="));
 
     m_ui->colors.enqueue(QColor(0, 0, 128));
