@@ -74,12 +74,16 @@ bool isNumeric(const QString& text) {
     return re.match(text).hasMatch();
 }
 
-QString checkedNumInput(const QString& text) {
-    // Characters come off the end until what is left is a number or nothing: a letter
-    // typed inside the digits, or a pasted text, never stays behind.
+QString checkedNumInput(const QString& text, const std::optional<QString>& accepted) {
+    const auto passes = [](const QString& t) { return t.isEmpty() || isNumeric(t); };
+    if (passes(text))
+        return text;
+    if (accepted && passes(*accepted))
+        return *accepted;
     QString kept = text;
-    while (!kept.isEmpty() && !isNumeric(kept))
+    do
         kept.chop(1);
+    while (!passes(kept));
     return kept;
 }
 
