@@ -99,9 +99,9 @@ void advEdit::sstb_Click(int tab) {
     switch (tab) {
     case 0:
         if (left == 1)
-            setDesignDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath));
+            setDesignDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath), true);
         else if (left == 2)
-            setDesignDocument(m_previewDoc);
+            setDesignDocument(m_previewDoc, true);
         setToolbarEnabled(true);
         DHTMLEditer->setFocus();
         break;

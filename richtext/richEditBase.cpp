@@ -106,8 +106,9 @@ void richEditBase::setAspFileName(const QString& key) {
     emit aspFileNameChanged();
 }
 
-void richEditBase::setDesignDocument(const QString& markup) {
+void richEditBase::setDesignDocument(const QString& markup, bool readAsShown) {
     m_designDoc = markup;
+    m_readAsShown = readAsShown;
     ++m_version;
     showDocument(DHTMLEditer, m_designDoc, m_version, true);
 }
@@ -119,15 +120,18 @@ void richEditBase::pageEdited(const QString& bodyHtml, int version, bool byKey) 
     // Only a change of the page counts: a key that changes nothing (an arrow, the Enter
     // that closed a message box) does not.
     const QString doc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
-    if (doc == m_designDoc)
+    if (doc == m_designDoc || doc == m_shownDoc)
         return;
     m_designDoc = doc;
     emit designEdited(byKey);
 }
 
 void richEditBase::pageSettled(const QString& bodyHtml, int version) {
-    if (version == m_version)
-        m_designDoc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
+    if (version != m_version)
+        return;
+    m_shownDoc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
+    if (m_readAsShown)
+        m_designDoc = m_shownDoc;
 }
 
 void richEditBase::runScript(const QString& script) {
