@@ -98,8 +98,12 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     tvw_nav->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tvw_nav->setContextMenuPolicy(Qt::NoContextMenu);
     tvw_nav->viewport()->installEventFilter(this);
-    // A move of the highlight with the keyboard is a pick of that node.
-    catalogTree::onKeyboardMove(tvw_nav, [this](QTreeWidgetItem*) { tvw_nav_MouseUp(1, 0, 0, 0); });
+    // A move of the highlight with the keyboard is a pick of that node; the keyboard stays
+    // with the tree, though the page editor takes the focus when it is shown.
+    catalogTree::onKeyboardMove(tvw_nav, [this](QTreeWidgetItem*) {
+        tvw_nav_MouseUp(1, 0, 0, 0);
+        tvw_nav->setFocus();
+    });
     auto* navLayout = new QVBoxLayout(Frame_nav);
     navLayout->setContentsMargins(0, 0, 0, 0);
     navLayout->addWidget(tvw_nav);

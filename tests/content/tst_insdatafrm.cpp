@@ -367,6 +367,14 @@ void TestInsDataFrm::keyboardMoveIsASwitch() {
     QCOMPARE(m_frm->tvw_nav->currentItem(), m_frm->currNode);
     QCOMPARE(m_frm->txt_title->text(), QStringLiteral("图文的标题"));
     QCOMPARE(m_frm->statusText(2), QStringLiteral("显示格式：图文格式一"));
+    // Through the free page, whose editor takes the focus when shown, and on.
+    QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    m_frm->tvw_nav->setCurrentItem(catalogTree::findByText(m_frm->tvw_nav, "页_bigImg"));
+    m_frm->tvw_nav->setFocus();
+    for (const char* next : {"页_adv", "页_news"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(m_frm->currNode->text(0), QString::fromUtf8(next));
+    }
 }
 
 void TestInsDataFrm::refreshLeavesNoRecordToActOn() {
