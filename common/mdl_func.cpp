@@ -51,12 +51,13 @@ QString toStoredHtml(const QString& markup, const QString& imgPath) {
     const int end = s.toLower().lastIndexOf(QLatin1String("</body>"));
     if (end >= 0)
         s.truncate(end);
-    s.replace(u'\'', QLatin1String("[&#39;]"));
+    // The working folder first: its path may itself hold an apostrophe.
     if (!imgPath.isEmpty()) {
         for (const QString& url : fileUrlsOf(imgPath))
             s.replace(url, QLatin1String("[imgpath]/"));
         s.replace(imgPath, QLatin1String("[imgpath]/"));
     }
+    s.replace(u'\'', QLatin1String("[&#39;]"));
     return s;
 }
 
@@ -73,10 +74,17 @@ bool isNumeric(const QString& text) {
     return re.match(text).hasMatch();
 }
 
-QString checkedNumInput(const QString& text) {
-    if (text.isEmpty() || isNumeric(text))
+QString checkedNumInput(const QString& text, const std::optional<QString>& accepted) {
+    const auto passes = [](const QString& t) { return t.isEmpty() || isNumeric(t); };
+    if (passes(text))
         return text;
-    return text.left(text.size() - 1);
+    if (accepted && passes(*accepted))
+        return *accepted;
+    QString kept = text;
+    do
+        kept.chop(1);
+    while (!passes(kept));
+    return kept;
 }
 
 QString htmlColor(const QColor& color) {

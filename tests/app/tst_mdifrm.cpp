@@ -1,16 +1,30 @@
 #include "app/MDIFrm.h"
 #include "app/frmSplash.h"
+#include "app/startup.h"
+#include "chrome/aboutFrm.h"
 #include "common/workspace.h"
+#include "server/dlgFrm.h"
 #include "fixture.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestMdiFrm : public QObject {
     Q_OBJECT
@@ -19,12 +33,45 @@ private Q_SLOTS:
     void loadTitlesFrameWithSiteName();
     void loadWithEmptySiteName();
     void missingPristineCopyStopsWithMessage();
-    void brokenDatabaseStopsWithMessage();
+    void brokenDatabaseOffersAWayOn_data();
+    void brokenDatabaseOffersAWayOn();
+    void siteCopiedInUnderCapitalsOpens();
+    void unwritableSiteIsToldAtStart();
+    void unusableNamedFolderIsTold();
+    void qtTextsAreChinese();
     void splashOpensFrameOnThirdTick();
     void encodeAndDecodeAreOffered();
+    void closingUnloadsEveryWindow_data();
     void closingUnloadsEveryWindow();
     void workWindowsInOrderDesignerInFront();
+    void commandsReachTheirWindows_data();
+    void commandsReachTheirWindows();
+    void backupAndRestoreThroughTheMenu();
 };
+
+namespace {
+
+// The action of a menu entry or a tool-bar button by its key.
+QAction* command(MDIFrm& frm, const QString& key) {
+    const QList<QAction*> found = frm.findChildren<QAction*>(key);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+QString activeWindow(MDIFrm& frm) {
+    QMdiSubWindow* sub = frm.mdiArea()->activeSubWindow();
+    return sub && sub->widget() ? sub->widget()->objectName() : QString();
+}
+
+// The designer's tree, as the texts of its nodes.
+QStringList designerTree(MDIFrm& frm) {
+    QStringList texts;
+    auto* tree = frm.workWindow("designFrm")->findChild<QTreeWidget*>("tvw_nav");
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        texts << (*it)->text(0);
+    return texts;
+}
+
+} // namespace
 
 void TestMdiFrm::cleanup() {
     sitedb::close();
@@ -77,18 +124,122 @@ void TestMdiFrm::missingPristineCopyStopsWithMessage() {
     QVERIFY(ui.last().text.contains("dalmbuilder.tdc"));
 }
 
-void TestMdiFrm::brokenDatabaseStopsWithMessage() {
+void TestMdiFrm::brokenDatabaseOffersAWayOn_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QString>("site"); // the site opened, or empty when the program ends
+    QTest::newRow("no backup, start afresh") << false << QMessageBox::Yes << "";
+    QTest::newRow("no backup, stop") << false << QMessageBox::No << "-";
+    QTest::newRow("backup restored") << true << QMessageBox::Yes << "备份的站点";
+    QTest::newRow("backup there, start afresh") << true << QMessageBox::No << "";
+    QTest::newRow("backup there, stop") << true << QMessageBox::Cancel << "-";
+}
+
+void TestMdiFrm::brokenDatabaseOffersAWayOn() {
+    QFETCH(bool, backup);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QString, site);
     TempInstall inst;
+    if (backup) {
+        QVERIFY(inst.openSite());
+        QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("备份的站点")));
+        sitedb::close();
+        QDir().mkpath(inst.currentPath() + "savedData");
+        QVERIFY(QFile::rename(inst.defaultWorkPath() + "dalmbuilder.tdc",
+                              inst.currentPath() + "savedData/dalmbuilder.tdc"));
+        inst.write("savedData/logo.gif", "GIF89a");
+    }
+    const QString db = inst.defaultWorkPath() + "dalmbuilder.tdc";
     inst.write("userImages/dalmbuilder.tdc", QByteArray(2048, '\x7f'));
+    ScriptedUi ui;
+    ui.answers.enqueue(answer);
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(frm.load(nullptr, inst.currentPath()), site != u"-");
+    QCOMPARE(ui.messages.size(), 1);
+    QVERIFY(ui.last().text.startsWith(QStringLiteral("无法打开站点数据库“") + db + "”"));
+    QCOMPARE(ui.last().buttons.testFlag(QMessageBox::Cancel), backup);
+    const QStringList aside =
+        QDir(inst.defaultWorkPath()).entryList({"dalmbuilder.tdc.damaged-*"}, QDir::Files);
+    if (site == u"-") {
+        // The user's file is left as it was.
+        QCOMPARE(QFile(db).size(), 2048);
+        QVERIFY(aside.isEmpty());
+        return;
+    }
+    // The damaged file is kept, named in the question, and the site opens.
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(QFile(inst.defaultWorkPath() + aside.front()).size(), 2048);
+    QVERIFY(ui.last().text.contains(aside.front()));
+    QVERIFY(sitedb::isOpen());
+    QCOMPARE(sitedb::userInfo("webName"), site);
+    QCOMPARE(QFile::exists(inst.defaultWorkPath() + "logo.gif"), site == u"备份的站点");
+}
+
+void TestMdiFrm::siteCopiedInUnderCapitalsOpens() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("复制来的站点")));
+    sitedb::close();
+    QVERIFY(QFile::rename(inst.defaultWorkPath() + "dalmbuilder.tdc",
+                          inst.defaultWorkPath() + "DALMBUILDER.TDC"));
+    inst.write("userImages/photo.jpg", "jpg");
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QVERIFY(ui.messages.isEmpty());
+    QCOMPARE(frm.windowTitle(), QStringLiteral("复制来的站点--Orvane自动建站系列软件"));
+    QVERIFY(QFile::exists(inst.defaultWorkPath() + "photo.jpg"));
+}
+
+void TestMdiFrm::unwritableSiteIsToldAtStart() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    sitedb::close();
+    // A file that cannot be written; the administrator needs the immutable mark for that.
+    const QString db = inst.defaultWorkPath() + "dalmbuilder.tdc";
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const bool admin = ::geteuid() == 0;
+    if (admin && QProcess::execute("chattr", {"+i", db}) != 0)
+        QSKIP("the immutable mark is not available here");
+    const auto unmark = qScopeGuard([&] {
+        if (admin)
+            QProcess::execute("chattr", {"-i", db});
+    });
     ScriptedUi ui;
     MDIFrm frm;
     frm.setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(!frm.load(nullptr, inst.currentPath()));
+    QVERIFY(!frm.isVisible());
     QCOMPARE(ui.messages.size(), 1);
-    QVERIFY(ui.last().text.startsWith(QStringLiteral("无法打开站点数据库")));
-    QVERIFY(ui.last().text.contains(inst.defaultWorkPath() + "dalmbuilder.tdc"));
-    // The user's file is left as it was.
-    QCOMPARE(QFile(inst.defaultWorkPath() + "dalmbuilder.tdc").size(), 2048);
+    QCOMPARE(ui.last().title, QStringLiteral("错误"));
+    QVERIFY(ui.last().text.startsWith(QStringLiteral("站点数据库“") + inst.defaultWorkPath() +
+                                      "dalmbuilder.tdc”无法写入"));
+    QVERIFY2(ui.last().text.contains("原因："), qPrintable(ui.last().text));
+}
+
+void TestMdiFrm::unusableNamedFolderIsTold() {
+    TempInstall inst;
+    inst.write("initPath.ini", "/media/usb/site/\r\n");
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.last().title, QStringLiteral("警告"));
+    QVERIFY(ui.last().text.contains("/media/usb/site/"));
+    QCOMPARE(frm.currImgPath(), inst.defaultWorkPath());
+}
+
+void TestMdiFrm::qtTextsAreChinese() {
+    QVERIFY(startup::loadQtTranslations());
+    QMessageBox box(QMessageBox::Question, "提示", "?",
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    QCOMPARE(box.button(QMessageBox::Yes)->text().left(1), QStringLiteral("是"));
+    QCOMPARE(box.button(QMessageBox::No)->text().left(1), QStringLiteral("否"));
 }
 
 void TestMdiFrm::splashOpensFrameOnThirdTick() {
@@ -109,7 +260,15 @@ void TestMdiFrm::encodeAndDecodeAreOffered() {
     QCOMPARE(frm.decode("a&nbsp;b"), QStringLiteral("a b"));
 }
 
+void TestMdiFrm::closingUnloadsEveryWindow_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("closing the frame") << QString();
+    QTest::newRow("退出(&Q)") << "mnuFile_quit";
+    QTest::newRow("退出系统") << "User";
+}
+
 void TestMdiFrm::closingUnloadsEveryWindow() {
+    QFETCH(QString, key);
     TempInstall inst;
     ScriptedUi ui;
     auto* frm = new MDIFrm;
@@ -120,7 +279,10 @@ void TestMdiFrm::closingUnloadsEveryWindow() {
     other->setAttribute(Qt::WA_DeleteOnClose);
     other->show();
     QPointer<QWidget> otherWatch(other);
-    frm->close();
+    if (key.isEmpty())
+        frm->close();
+    else
+        command(*frm, key)->trigger();
     QTRY_VERIFY(watch.isNull());
     QTRY_VERIFY(otherWatch.isNull());
 }
@@ -154,6 +316,119 @@ void TestMdiFrm::workWindowsInOrderDesignerInFront() {
     QCoreApplication::processEvents();
     QCOMPARE(frm.mdiArea()->subWindowList().size(), order.size());
     QVERIFY(active->isVisible());
+}
+
+void TestMdiFrm::commandsReachTheirWindows_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("用法指南(&G) ...") << "mnuView_guid" << "guidFrm";
+    QTest::newRow("帮助(&H)...") << "mnuHelp_hlep" << "guidFrm";
+    QTest::newRow("设计栏目(&D) ...") << "mnuView_design" << "designFrm";
+    QTest::newRow("录入数据(&I) ...") << "mnuView_insData" << "insDataFrm";
+    QTest::newRow("上传数据(&U) ...") << "mnuView_upData" << "updataFrm";
+    QTest::newRow("tool bar 用法指南") << "088" << "guidFrm";
+    QTest::newRow("tool bar 设计栏目") << "Control Panel" << "designFrm";
+    QTest::newRow("tool bar 录入数据") << "ins" << "insDataFrm";
+    QTest::newRow("tool bar 上传数据") << "112" << "updataFrm";
+    QTest::newRow("咨询台...") << "MnuTool_consultation" << "dlgFrm";
+    QTest::newRow("关于(&A)...") << "mnuHelp_about" << "aboutFrm";
+}
+
+void TestMdiFrm::commandsReachTheirWindows() {
+    QFETCH(QString, key);
+    QFETCH(QString, window);
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    // Start from another window than the one the command brings forward.
+    const QString other = window == "designFrm" ? "updataFrm" : "designFrm";
+    frm.showWorkWindow(other);
+    QCOMPARE(activeWindow(frm), other);
+
+    QAction* action = command(frm, key);
+    QVERIFY(action);
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    if (window == "dlgFrm" || window == "aboutFrm") {
+        QWidget* top = window == "dlgFrm" ? static_cast<QWidget*>(dlgFrm::instance(false))
+                                          : aboutFrm::instance(false);
+        QVERIFY(top && top->isVisible());
+        QVERIFY(!top->isModal());
+        QCOMPARE(activeWindow(frm), other);
+        delete top;
+    } else {
+        QCOMPARE(activeWindow(frm), window);
+    }
+    QVERIFY(ui.messages.isEmpty());
+
+    // Entries of no command, and of a window the frame does not have, do nothing.
+    for (const QString& none : {"MnuTool_update", "mnuView_info", "242", "mnufile", "nothing"})
+        frm.xMenu1_Click(none);
+    frm.xToolbar1_ButtonClick(7);
+    frm.xToolbar1_ButtonClick(2);
+    QVERIFY(frm.isVisible());
+    QVERIFY(ui.messages.isEmpty());
+}
+
+void TestMdiFrm::backupAndRestoreThroughTheMenu() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    const QString work = frm.currImgPath();
+
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据还原失败，不存在备份数据！"));
+    QCOMPARE(ui.last().title, QStringLiteral("提示"));
+    QCOMPARE(ui.last().icon, QMessageBox::Information);
+
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("奥凡科技")));
+    command(frm, "mnufile_backup")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
+    QCOMPARE(ui.last().title, QStringLiteral("提示"));
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("新名称")));
+
+    QVERIFY(sitedb::exec("INSERT INTO firstCatalog (firstCatalog, catalog, orderID, aspFileName) "
+                         "VALUES ('公司''简介', 0, 1, 'txt')"));
+    inst.write("userImages/photo.jpg", "picture");
+    const int windows = frm.mdiArea()->subWindowList().size();
+
+    // Answered No: nothing changes.
+    ui.clear();
+    ui.answers << QMessageBox::No;
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.last().text, QStringLiteral("确实要还原数据吗，当前数据将被覆盖！\n"
+                                            "数据还原后，Orvane将有可能重新启动！"));
+    QCOMPARE(ui.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(ui.last().icon, QMessageBox::Information);
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), windows);
+    QCOMPARE(sitedb::query("SELECT * FROM firstCatalog").rows.size(), 1);
+
+    // Answered Yes: the work windows are unloaded and the database is the backed-up one.
+    ui.clear();
+    ui.answers << QMessageBox::Yes;
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.messages.size(), 2);
+    QVERIFY2(ui.last().text.startsWith(QStringLiteral("数据还原成功！")), qPrintable(ui.lastText()));
+    QVERIFY(ui.last().text.contains("savedData.before-restore"));
+    QVERIFY(frm.mdiArea()->subWindowList().isEmpty());
+    QVERIFY(sitedb::isOpen());
+    QVERIFY(sitedb::query("SELECT * FROM firstCatalog").rows.isEmpty());
+    QVERIFY(QFile::exists(work + "photo.jpg"));
+    // The title names the restored site.
+    QCOMPARE(frm.windowTitle(), QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
+
+    // Shown again, a window loads afresh from the restored database.
+    command(frm, "Control Panel")->trigger();
+    QCOMPARE(activeWindow(frm), QStringLiteral("designFrm"));
+    QVERIFY(!designerTree(frm).contains(QStringLiteral("公司'简介")));
+    command(frm, "mnuView_insData")->trigger();
+    QCOMPARE(activeWindow(frm), QStringLiteral("insDataFrm"));
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), 2);
 }
 
 QTEST_MAIN(TestMdiFrm)

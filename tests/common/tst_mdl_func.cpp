@@ -63,27 +63,33 @@ void TestMdlFunc::decodeLeavesLoneLineFeed() {
 void TestMdlFunc::storedHtml_data() {
     QTest::addColumn<QString>("markup");
     QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("imgPath");
     const QString img = QStringLiteral("/opt/site/userImages/");
     QTest::newRow("body inner part, case-insensitive tags")
         << QStringLiteral("<HTML><BODY class=\"x\"><p>hi</p></Body></html>")
-        << QStringLiteral("<p>hi</p>");
+        << QStringLiteral("<p>hi</p>") << img;
     QTest::newRow("no body: apostrophes and pictures only")
         << QStringLiteral("<p title='t'><img src=\"file:///opt/site/userImages/a.jpg\"></p>")
-        << QStringLiteral("<p title=[&#39;]t[&#39;]><img src=\"[imgpath]/a.jpg\"></p>");
+        << QStringLiteral("<p title=[&#39;]t[&#39;]><img src=\"[imgpath]/a.jpg\"></p>") << img;
     QTest::newRow("bare working-folder path")
         << QStringLiteral("<img src=\"/opt/site/userImages/b.gif\">")
-        << QStringLiteral("<img src=\"[imgpath]/b.gif\">");
+        << QStringLiteral("<img src=\"[imgpath]/b.gif\">") << img;
     QTest::newRow("last closing body wins")
-        << QStringLiteral("<body>a</body>b</body>") << QStringLiteral("a</body>b");
+        << QStringLiteral("<body>a</body>b</body>") << QStringLiteral("a</body>b") << img;
     QTest::newRow("letter case of the path matters")
         << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">")
-        << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">");
+        << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">") << img;
+    QTest::newRow("working folder with an apostrophe")
+        << QStringLiteral("<img title='x' src=\"file:///srv/o'brien/site/d.gif\">")
+        << QStringLiteral("<img title=[&#39;]x[&#39;] src=\"[imgpath]/d.gif\">")
+        << QStringLiteral("/srv/o'brien/site/");
 }
 
 void TestMdlFunc::storedHtml() {
     QFETCH(QString, markup);
     QFETCH(QString, stored);
-    QCOMPARE(mdl_func::toStoredHtml(markup, QStringLiteral("/opt/site/userImages/")), stored);
+    QFETCH(QString, imgPath);
+    QCOMPARE(mdl_func::toStoredHtml(markup, imgPath), stored);
 }
 
 void TestMdlFunc::storedHtmlRoundTrip() {
@@ -119,21 +125,28 @@ void TestMdlFunc::isEng() {
 
 void TestMdlFunc::numericInput_data() {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("accepted"); // the box's last accepted text; "-" unknown
     QTest::addColumn<QString>("kept");
-    QTest::newRow("letter typed after digits") << QStringLiteral("12a") << QStringLiteral("12");
-    QTest::newRow("negative decimal") << QStringLiteral("-3.5") << QStringLiteral("-3.5");
-    QTest::newRow("exponent") << QStringLiteral("1e5") << QStringLiteral("1e5");
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("leading point") << QStringLiteral(".5") << QStringLiteral(".5");
-    QTest::newRow("letter typed inside: last character goes")
-        << QStringLiteral("1x2") << QStringLiteral("1x");
-    QTest::newRow("chinese digit") << QStringLiteral("3五") << QStringLiteral("3");
+    QTest::newRow("letter typed after digits") << "12a" << "-" << "12";
+    QTest::newRow("negative decimal") << "-3.5" << "-" << "-3.5";
+    QTest::newRow("exponent") << "1e5" << "-" << "1e5";
+    QTest::newRow("empty") << QString() << "-" << QString();
+    QTest::newRow("leading point") << ".5" << "-" << ".5";
+    QTest::newRow("chinese digit") << "3五" << "-" << "3";
+    // No letter stays in the box, wherever it went in.
+    QTest::newRow("letter typed inside") << "1x2" << "12" << "12";
+    QTest::newRow("letters pasted") << "12abc" << "12" << "12";
+    QTest::newRow("letters pasted, nothing known") << "1x2ab" << "-" << "1";
+    QTest::newRow("letters pasted into an empty box") << "abc" << "" << "";
 }
 
 void TestMdlFunc::numericInput() {
     QFETCH(QString, text);
+    QFETCH(QString, accepted);
     QFETCH(QString, kept);
-    QCOMPARE(mdl_func::checkedNumInput(text), kept);
+    const std::optional<QString> known =
+        accepted == u"-" ? std::nullopt : std::optional<QString>(accepted);
+    QCOMPARE(mdl_func::checkedNumInput(text, known), kept);
 }
 
 void TestMdlFunc::htmlColor() {
