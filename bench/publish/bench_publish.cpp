@@ -3,6 +3,7 @@
 // records and 60 pictures, rendered into a new folder three times. Prints the time per
 // page and per HTML file written, and the peak memory of the rendering.
 
+#include "bench/memory.h"
 #include "publish/publish.h"
 
 #include <QCommandLineParser>
@@ -24,22 +25,8 @@ namespace {
     std::exit(1);
 }
 
-qint64 statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-void resetPeakMemory() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
+using bench::resetPeakMemory;
+using bench::statusKb;
 
 constexpr int kFolders = 10;   // per level 1 and per level-1 folder
 constexpr int kFiles = 10;     // per level-2 folder
