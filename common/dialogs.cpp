@@ -28,7 +28,7 @@ bool checkNumInput(QLineEdit* box) {
 QString chooseColor(QWidget* parent) {
     const std::optional<QColor> c = ui::chooseColor(parent, Qt::black);
     if (!c) {
-        ui::message(parent, QStringLiteral("选定了“取消”。"), QStringLiteral("提示"),
+        ui::message(parent, QString::fromUtf16(kCancelledText), QStringLiteral("提示"),
                     QMessageBox::Critical);
         return QStringLiteral("#000000");
     }

@@ -9,6 +9,10 @@ class QWidget;
 
 namespace mdl_func {
 
+// The description of a dialog the user cancelled, for the handlers that report a cancel
+// as their failure.
+inline constexpr const char16_t* kCancelledText = u"选定了“取消”。";
+
 // Called from a digit box's change handler: a text that is neither empty nor a number
 // loses its last character, the box gets the focus and "请输入数字！" is shown.
 // True when the text was accepted as it stood.

@@ -71,6 +71,35 @@ QString notPictureText(const QString& path) {
     return QStringLiteral("所选文件不是可以读取的图片：") + QFileInfo(path).fileName();
 }
 
+// Brings the file in under the fixed name `name`, replacing a file of that name unless it
+// is the very file or one of the same content.
+Choice chooseFixed(const QFileInfo& source, const QString& name, const QString& work,
+                   Choice out) {
+    out.name = name;
+    const QString target = work + name;
+    if (isReserved(name) || name.contains(u'/') || name == u"." || name == u"..") {
+        out.status = Choice::NotCopied;
+        out.message = QStringLiteral("不能使用文件名：") + name;
+        return out;
+    }
+    const QFileInfo existing(target);
+    if (existing.isFile() &&
+        (existing.canonicalFilePath() == source.canonicalFilePath() ||
+         sameContent(source.absoluteFilePath(), target))) {
+        out.status = Choice::Ok;
+        return out;
+    }
+    QString why;
+    if (!fileops::replaceWith(source.absoluteFilePath(), target, &why)) {
+        out.status = Choice::NotCopied;
+        out.message = why;
+        return out;
+    }
+    out.status = Choice::Ok;
+    out.copied = true;
+    return out;
+}
+
 } // namespace
 
 Loaded load(const QString& path, const QSize& bound) {
@@ -110,7 +139,8 @@ QSize sizeOf(const QString& path) {
 Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     Choice out;
     const QFileInfo source(sourcePath);
-    const QString title = source.fileName();
+    const bool fixed = !options.name.isEmpty();
+    const QString title = fixed ? options.name : source.fileName();
     if (!cls_func().isEng(title)) {
         out.status = Choice::NotAscii;
         out.message = QString::fromUtf16(kNotAsciiText);
@@ -130,6 +160,8 @@ Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     }
 
     const QString work = workspace::currImgPath();
+    if (fixed)
+        return chooseFixed(source, options.name, work, std::move(out));
     // A file of the working folder itself stays where it is, under its own name.
     if (!isReserved(title) &&
         QFileInfo(source.absolutePath() + u'/').canonicalFilePath() ==
