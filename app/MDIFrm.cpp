@@ -1,11 +1,14 @@
 #include "app/MDIFrm.h"
 
 #include "app/startup.h"
+#include "appearance/sltTmplFrm.h"
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
+#include "designer/catalogTree.h"
 #include "designer/designFrm.h"
+#include "organisation/infoFrm.h"
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
 
@@ -16,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
+#include <QTreeWidget>
 #include <QTimer>
 
 #include <csignal>
@@ -106,6 +110,9 @@ void MDIFrm::createWorkWindows() {
     // The work windows in the order they are shown; load() brings the designer to the
     // front once the frame is visible.
     // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
+    auto* info = new infoFrm;
+    addWorkWindow(info);
+    addWorkWindow(new sltTmplFrm);
     auto* designer = new designFrm;
     addWorkWindow(designer);
     auto* content = new insDataFrm;
@@ -114,6 +121,14 @@ void MDIFrm::createWorkWindows() {
     // tree rebuilds it.
     connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click);
     addWorkWindow(new updataFrm);
+    // A saved site name shows in the title and at the root of both catalog trees.
+    connect(info, &infoFrm::siteNameChanged, this, [this, designer, content](const QString& name) {
+        setWindowTitle(startup::frameTitle(name));
+        for (QTreeWidget* tree : {designer->tvw_nav, content->tvw_nav}) {
+            if (QTreeWidgetItem* root = catalogTree::root(tree))
+                root->setText(0, name);
+        }
+    });
 }
 
 void MDIFrm::addWorkWindow(QWidget* window) {
