@@ -215,36 +215,64 @@ bool valueNames(const QString& value, const QString& fileName) {
     return value.contains(fileName, Qt::CaseInsensitive);
 }
 
+// The stored text values, read at the first question and kept for the ones after, so a
+// folder of pages is checked with one reading of the site database.
+class StoredTexts {
+public:
+    bool name(const QString& fileName) {
+        if (!m_read) {
+            m_read = true;
+            m_ok = read();
+        }
+        // A table that cannot be read might name the file: keep it.
+        if (!m_ok)
+            return true;
+        for (const QString& value : m_values) {
+            if (valueNames(value, fileName))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    bool read() {
+        for (const char* table : kTables) {
+            const sitedb::Rows rows =
+                sitedb::query(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
+            if (!rows.ok)
+                return false;
+            for (const sitedb::Row& row : rows.rows) {
+                const QSqlRecord& rec = row.record();
+                for (int i = 0; i < rec.count(); ++i) {
+                    const QString value = rec.value(i).toString();
+                    if (!value.isEmpty())
+                        m_values << value;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool m_read = false;
+    bool m_ok = false;
+    QStringList m_values;
+};
+
 } // namespace
 
 bool isNamed(const QString& fileName) {
-    if (fileName.isEmpty())
-        return false;
-    for (const char* table : kTables) {
-        const sitedb::Rows rows =
-            sitedb::query(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
-        // A table that cannot be read might name the file: keep it.
-        if (!rows.ok)
-            return true;
-        for (const sitedb::Row& row : rows.rows) {
-            const QSqlRecord& rec = row.record();
-            for (int i = 0; i < rec.count(); ++i) {
-                if (valueNames(rec.value(i).toString(), fileName))
-                    return true;
-            }
-        }
-    }
-    return false;
+    return !fileName.isEmpty() && StoredTexts().name(fileName);
 }
 
 QStringList removeUnnamed(const QStringList& fileNames) {
+    StoredTexts stored;
     QStringList removed;
     for (const QString& name : fileNames) {
         if (name.isEmpty() || removed.contains(name) || name.contains(u'/') ||
             name.contains(u'\\') || name == u"." || name == u".." || isReserved(name))
             continue;
         const QString path = workspace::currImgPath() + name;
-        if (!QFileInfo(path).isFile() || isNamed(name))
+        if (!QFileInfo(path).isFile() || stored.name(name))
             continue;
         if (QFile::remove(path))
             removed << name;
