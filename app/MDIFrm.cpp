@@ -1,32 +1,81 @@
 #include "app/MDIFrm.h"
 
+#include "app/backup.h"
+#include "app/mainCommands.h"
 #include "app/startup.h"
 #include "appearance/sltTmplFrm.h"
+#include "chrome/aboutFrm.h"
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
+#include "guide/guidFrm.h"
 #include "organisation/infoFrm.h"
+#include "server/dlgFrm.h"
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
 
 #include <csignal>
+#include <exception>
 
 namespace {
+
 const QString kCompanion = QStringLiteral("closeOfficeMSI");
+const QString kUpload = QStringLiteral("updataFrm");
+
+template <typename T> QWidget* make() {
+    return new T;
 }
+
+struct WorkWindowType {
+    QString name;
+    QWidget* (*create)();
+};
+
+// The work windows, in the order start-up shows them. The menu, the tool bar, the
+// restore's unload and showWorkWindow all read this table: a work window joins the
+// frame with one line here. Commands for a window not listed do nothing.
+const QList<WorkWindowType>& workWindowTypes() {
+    static const QList<WorkWindowType> types{
+        {QStringLiteral("guidFrm"), make<guidFrm>},
+        {QStringLiteral("infoFrm"), make<infoFrm>},
+        {QStringLiteral("sltTmplFrm"), make<sltTmplFrm>},
+        {QStringLiteral("designFrm"), make<designFrm>},
+        {QStringLiteral("insDataFrm"), make<insDataFrm>},
+        {kUpload, make<updataFrm>},
+    };
+    return types;
+}
+
+const WorkWindowType* workWindowType(const QString& name) {
+    for (const WorkWindowType& t : workWindowTypes()) {
+        if (t.name == name)
+            return &t;
+    }
+    return nullptr;
+}
+
+QString notBuiltYet() {
+    return QStringLiteral("此窗口暂不可用");
+}
+
+} // namespace
 
 MDIFrm::MDIFrm(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("MDIFrm"));
@@ -66,6 +115,7 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
     }
 
     setWindowTitle(startup::frameTitle(sitedb::userInfo(QStringLiteral("webName"))));
+    createCommands();
 
     // The companion program runs exactly while the work windows load.
     startCompanion();
@@ -106,64 +156,256 @@ QString MDIFrm::decode(const QString& text) const {
     return mdl_func::decode(text);
 }
 
-void MDIFrm::createWorkWindows() {
-    // The work windows in the order they are shown; load() brings the designer to the
-    // front once the frame is visible.
-    // guidFrm, infoFrm, sltTmplFrm, designFrm, insDataFrm, updataFrm
-    auto* info = new infoFrm;
-    addWorkWindow(info);
-    addWorkWindow(new sltTmplFrm);
-    auto* designer = new designFrm;
-    addWorkWindow(designer);
-    auto* content = new insDataFrm;
-    addWorkWindow(content);
-    // The content window keeps its own copy of the tree: every change of the designer's
-    // tree rebuilds it.
-    connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click);
-    addWorkWindow(new updataFrm);
-    // A saved site name shows in the title and at the root of both catalog trees.
-    connect(info, &infoFrm::siteNameChanged, this, [this, designer, content](const QString& name) {
-        setWindowTitle(startup::frameTitle(name));
-        for (QTreeWidget* tree : {designer->tvw_nav, content->tvw_nav}) {
-            if (QTreeWidgetItem* root = catalogTree::root(tree))
-                root->setText(0, name);
+// ---- the menu bar and the tool bar ----
+
+void MDIFrm::createCommands() {
+    if (xMenu1)
+        return;
+    using namespace mainCommands;
+    const QString images = currentPath() + QStringLiteral("images/");
+
+    xMenu1 = menuBar();
+    xMenu1->setObjectName(QStringLiteral("xMenu1"));
+    QMenu* menu = nullptr;
+    for (const MenuItem& m : menuItems()) {
+        if (m.level == Level::Top) {
+            menu = xMenu1->addMenu(m.caption);
+            menu->setObjectName(m.key);
+            menu->menuAction()->setObjectName(m.key);
+            menu->setToolTipsVisible(true);
+            continue;
         }
-    });
+        if (!menu)
+            continue;
+        QAction* a = m.level == Level::Separator ? menu->addSeparator() : menu->addAction(m.caption);
+        a->setObjectName(m.key);
+        if (!m.icon.isEmpty())
+            a->setIcon(QIcon(images + m.icon));
+        if (m.level == Level::Item && m.command == Command::None) {
+            // Shown, and does nothing.
+            a->setEnabled(false);
+            a->setToolTip(QStringLiteral("暂不提供此功能"));
+        }
+        if (m.command == Command::ShowWindow && !workWindowType(m.window)) {
+            a->setEnabled(false);
+            a->setToolTip(notBuiltYet());
+        }
+        connect(a, &QAction::triggered, this, [this, key = m.key] { xMenu1_Click(key); });
+    }
+
+    xToolbar1 = new QToolBar(QStringLiteral("工具栏"), this);
+    xToolbar1->setObjectName(QStringLiteral("xToolbar1"));
+    xToolbar1->setMovable(false);
+    xToolbar1->setFloatable(false);
+    xToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    xToolbar1->setIconSize(QSize(32, 32));
+    xToolbar1->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, xToolbar1);
+    for (const ToolButton& b : toolButtons()) {
+        if (b.caption.isEmpty()) {
+            xToolbar1->addSeparator();
+            continue;
+        }
+        QAction* a = xToolbar1->addAction(QIcon(images + b.icon), b.caption);
+        a->setObjectName(b.key);
+        a->setToolTip(b.caption);
+        if (b.command == Command::ShowWindow && !workWindowType(b.window)) {
+            a->setEnabled(false);
+            a->setToolTip(b.caption + QStringLiteral("（") + notBuiltYet() + QStringLiteral("）"));
+        }
+        connect(a, &QAction::triggered, this,
+                [this, p = b.position] { xToolbar1_ButtonClick(p); });
+    }
+    setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-void MDIFrm::addWorkWindow(QWidget* window) {
+void MDIFrm::xMenu1_Click(const QString& key) {
+    using namespace mainCommands;
+    const MenuItem m = menuItem(key);
+    switch (m.command) {
+    case Command::Backup:
+        backupData();
+        break;
+    case Command::Restore:
+        restoreData();
+        break;
+    case Command::Quit:
+        close();
+        break;
+    case Command::ShowWindow:
+        showWorkWindow(m.window);
+        break;
+    case Command::Consultation: {
+        dlgFrm* d = dlgFrm::instance();
+        d->show();
+        d->raise();
+        d->activateWindow();
+        break;
+    }
+    case Command::About: {
+        aboutFrm* a = aboutFrm::instance();
+        a->show();
+        a->raise();
+        a->activateWindow();
+        break;
+    }
+    case Command::None:
+        break;
+    }
+}
+
+void MDIFrm::xToolbar1_ButtonClick(int position) {
+    using namespace mainCommands;
+    const ToolButton b = toolButton(position);
+    try {
+        if (b.command == Command::ShowWindow)
+            showWorkWindow(b.window);
+        else if (b.command == Command::Quit)
+            close();
+    } catch (const std::exception& e) {
+        ui::message(this, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// ---- the work windows ----
+
+QStringList MDIFrm::workWindowNames() {
+    QStringList names;
+    for (const WorkWindowType& t : workWindowTypes())
+        names << t.name;
+    return names;
+}
+
+void MDIFrm::createWorkWindows() {
+    for (const WorkWindowType& t : workWindowTypes())
+        loadWorkWindow(t.name);
+}
+
+QMdiSubWindow* MDIFrm::subWindow(const QString& name) const {
+    const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* sub : subs) {
+        if (sub->widget() && sub->widget()->objectName() == name)
+            return sub;
+    }
+    return nullptr;
+}
+
+QMdiSubWindow* MDIFrm::loadWorkWindow(const QString& name) {
+    if (QMdiSubWindow* sub = subWindow(name))
+        return sub;
+    const WorkWindowType* type = workWindowType(name);
+    if (!type)
+        return nullptr;
+    QWidget* window = type->create();
     QMdiSubWindow* sub = m_area->addSubWindow(window);
     sub->setObjectName(window->objectName() + QStringLiteral("_sub"));
     sub->setWindowTitle(window->windowTitle());
     sub->setWindowIcon(window->windowIcon());
     // Work windows stay loaded for the whole run; the user switches between them but
-    // never closes one (nothing would bring it back).
+    // never closes one. Only the restore unloads them.
     sub->setAttribute(Qt::WA_DeleteOnClose, false);
     sub->setSystemMenu(nullptr);
     sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowMinMaxButtonsHint);
-    m_windows << sub;
     sub->showMaximized();
+    connectWorkWindows();
+    return sub;
+}
+
+void MDIFrm::connectWorkWindows() {
+    // The content window keeps its own copy of the tree: every change of the designer's
+    // tree rebuilds it.
+    auto* designer = qobject_cast<designFrm*>(workWindow(QStringLiteral("designFrm")));
+    auto* content = qobject_cast<insDataFrm*>(workWindow(QStringLiteral("insDataFrm")));
+    if (designer && content)
+        connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click,
+                Qt::UniqueConnection);
+    // A saved site name shows in the title and at the root of both catalog trees.
+    if (auto* info = qobject_cast<infoFrm*>(workWindow(QStringLiteral("infoFrm"))))
+        connect(info, &infoFrm::siteNameChanged, this, &MDIFrm::showSiteName,
+                Qt::UniqueConnection);
+}
+
+void MDIFrm::showSiteName(const QString& webName) {
+    setWindowTitle(startup::frameTitle(webName));
+    for (const char* name : {"designFrm", "insDataFrm"}) {
+        auto* tree = workWindow(QLatin1String(name))
+                         ? workWindow(QLatin1String(name))->findChild<QTreeWidget*>("tvw_nav")
+                         : nullptr;
+        if (QTreeWidgetItem* root = tree ? catalogTree::root(tree) : nullptr)
+            root->setText(0, webName);
+    }
 }
 
 QWidget* MDIFrm::workWindow(const QString& name) const {
-    for (QMdiSubWindow* sub : m_windows) {
-        if (sub->widget() && sub->widget()->objectName() == name)
-            return sub->widget();
-    }
-    return nullptr;
+    QMdiSubWindow* sub = subWindow(name);
+    return sub ? sub->widget() : nullptr;
 }
 
 void MDIFrm::showWorkWindow(const QString& name) {
-    for (QMdiSubWindow* sub : m_windows) {
-        if (sub->widget() && sub->widget()->objectName() == name) {
-            sub->showMaximized();
-            m_area->setActiveSubWindow(sub);
-            sub->widget()->setFocus();
+    QMdiSubWindow* sub = loadWorkWindow(name);
+    if (!sub)
+        return;
+    sub->showMaximized();
+    m_area->setActiveSubWindow(sub);
+    sub->widget()->setFocus();
+}
+
+void MDIFrm::unloadWorkWindow(const QString& name) {
+    if (QMdiSubWindow* sub = subWindow(name)) {
+        m_area->removeSubWindow(sub);
+        delete sub;
+    }
+}
+
+// ---- backup and restore ----
+
+void MDIFrm::backupData() {
+    const backup::Outcome done = backup::backupData(backup::folders(currentPath(), currImgPath()));
+    ui::message(this, done ? QStringLiteral("数据备份成功！") : done.error);
+}
+
+void MDIFrm::restoreData() {
+    const backup::Folders f = backup::folders(currentPath(), currImgPath());
+    if (!backup::hasBackup(f)) {
+        ui::message(this, QStringLiteral("数据还原失败，不存在备份数据！"));
+        return;
+    }
+    if (ui::message(this,
+                    QStringLiteral("确实要还原数据吗，当前数据将被覆盖！\n"
+                                   "数据还原后，Orvane将有可能重新启动！"),
+                    QStringLiteral("提示"), QMessageBox::Information,
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    // Nothing is unloaded or overwritten before the backup is known to be readable and
+    // the current data are kept.
+    for (const backup::Outcome& ready : {backup::checkBackup(f), backup::keepCurrent(f)}) {
+        if (!ready) {
+            ui::message(this, ready.error);
             return;
         }
     }
+
+    for (const QString& name : workWindowNames()) {
+        if (name != kUpload)
+            unloadWorkWindow(name);
+    }
+    if (auto* upload = qobject_cast<updataFrm*>(workWindow(kUpload)))
+        upload->stopUpload();
+    unloadWorkWindow(kUpload);
+
+    const backup::Outcome restored = backup::restoreData(f);
+    if (!restored) {
+        ui::message(this, restored.error);
+        return;
+    }
+    setWindowTitle(startup::frameTitle(sitedb::userInfo(QStringLiteral("webName"))));
+    ui::message(this, QStringLiteral("数据还原成功！\n还原前的数据保存在“%1”，需要时可以从那里取回。\n"
+                                     "请从“视图”菜单或工具栏打开各窗口。")
+                          .arg(QDir::toNativeSeparators(QDir::cleanPath(f.keep))));
 }
+
+// ---- the companion program and the end ----
 
 void MDIFrm::startCompanion() {
     const QFileInfo program(currentPath() + kCompanion);
@@ -188,10 +430,10 @@ void MDIFrm::closeEvent(QCloseEvent* event) {
     }
     m_unloading = true;
     // The connection to the hosting service ends with the program.
-    if (auto* upload = qobject_cast<updataFrm*>(workWindow(QStringLiteral("updataFrm"))))
+    if (auto* upload = qobject_cast<updataFrm*>(workWindow(kUpload)))
         upload->closeSocket();
     // Every window is unloaded; one that refuses does not stop the others.
-    for (QMdiSubWindow* sub : m_windows) {
+    for (QMdiSubWindow* sub : m_area->subWindowList()) {
         if (QWidget* w = sub->widget())
             w->close();
     }

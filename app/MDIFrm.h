@@ -1,16 +1,19 @@
 #pragma once
 
-#include <QList>
 #include <QMainWindow>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
+class QAction;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenuBar;
+class QToolBar;
 class frmSplash;
 
 // The main frame: resolves the working folder, keeps the one site database connection
-// `conn` and hosts the work windows.
+// `conn`, hosts the work windows and carries the main commands.
 class MDIFrm : public QMainWindow {
     Q_OBJECT
 public:
@@ -31,23 +34,42 @@ public:
     QString decode(const QString& text) const;
 
     QMdiArea* mdiArea() const { return m_area; }
-    // A work window by its name ("designFrm", "insDataFrm", …), or nullptr.
+    QMenuBar* xMenu1 = nullptr;
+    QToolBar* xToolbar1 = nullptr;
+
+    // The work windows the frame knows, in the order start-up shows them.
+    static QStringList workWindowNames();
+    // A loaded work window by its name ("designFrm", "insDataFrm", …), or nullptr.
     QWidget* workWindow(const QString& name) const;
-    // Brings a work window to the front and gives it the focus.
+    // Brings a work window to the front and gives it the focus, loading it afresh when
+    // it is not loaded. A name the frame does not know does nothing.
     void showWorkWindow(const QString& name);
+    // Unloads a work window; it loads again, from the database, when shown next.
+    void unloadWorkWindow(const QString& name);
+
+public Q_SLOTS:
+    // A menu entry by its key; keys of no command do nothing.
+    void xMenu1_Click(const QString& key);
+    // A tool-bar button by its position, 1 to 8.
+    void xToolbar1_ButtonClick(int position);
+    void backupData();
+    void restoreData();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void createCommands();
     void createWorkWindows();
-    void addWorkWindow(QWidget* window);
+    QMdiSubWindow* subWindow(const QString& name) const;
+    QMdiSubWindow* loadWorkWindow(const QString& name);
+    void connectWorkWindows();
+    void showSiteName(const QString& webName);
     void startCompanion();
     void stopCompanion();
     void fail(QWidget* splash, const QString& text);
 
     QMdiArea* m_area = nullptr;
-    QList<QMdiSubWindow*> m_windows;
     qint64 m_companionPid = 0;
     bool m_unloading = false;
 };

@@ -9,8 +9,14 @@
 namespace mdl_func {
 
 bool checkNumInput(QLineEdit* box) {
+    // The box remembers the last text it accepted, so that a refused keystroke or paste
+    // anywhere in the text gives that text back.
+    static const char* const kAccepted = "orvaneAcceptedNumber";
     const QString text = box->text();
-    const QString kept = checkedNumInput(text);
+    const QVariant accepted = box->property(kAccepted);
+    const QString kept = checkedNumInput(
+        text, accepted.isValid() ? std::optional<QString>(accepted.toString()) : std::nullopt);
+    box->setProperty(kAccepted, kept);
     if (kept == text)
         return true;
     box->setFocus();

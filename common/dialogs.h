@@ -9,8 +9,7 @@ class QWidget;
 
 namespace mdl_func {
 
-// The description of a dialog the user cancelled, for the handlers that report a cancel
-// as their failure.
+// What a dialog that was cancelled reports where a choice was required.
 inline constexpr const char16_t* kCancelledText = u"选定了“取消”。";
 
 // Called from a digit box's change handler: a text that is neither empty nor a number

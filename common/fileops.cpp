@@ -63,3 +63,75 @@ bool replaceWith(const QString& from, const QString& to, QString* why,
 }
 
 } // namespace fileops
+
+namespace fileops {
+
+namespace {
+
+QString bare(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(u'/'))
+        folder.chop(1);
+    return folder;
+}
+
+bool copyInto(const QString& from, const QString& to, const QString& prefix, QString* why,
+              const Skip& skip, QStringList* written) {
+    if (!QDir().mkpath(to)) {
+        *why = QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(to));
+        return false;
+    }
+    const QFileInfoList entries = QDir(from).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& e : entries) {
+        const QString relative = prefix + e.fileName();
+        if (skip && skip(relative))
+            continue;
+        const QString target = to + u'/' + e.fileName();
+        if (e.isDir() && !e.isSymLink()) {
+            if (!copyInto(e.absoluteFilePath(), target, relative + u'/', why, skip, written))
+                return false;
+        } else {
+            if (!replaceWith(e.absoluteFilePath(), target, why))
+                return false;
+            if (written)
+                *written << relative;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip,
+                QStringList* written) {
+    if (!QFileInfo(from).isDir()) {
+        *why = QStringLiteral("找不到文件夹“%1”").arg(QDir::toNativeSeparators(from));
+        return false;
+    }
+    return copyInto(bare(from), bare(to), QString(), why, skip, written);
+}
+
+bool replaceFolder(const QString& fresh, const QString& target, QString* why) {
+    const QString newPath = bare(fresh);
+    const QString path = bare(target);
+    const QString old = path + QStringLiteral(".old");
+    QDir(old).removeRecursively();
+    const bool hadOld = QFileInfo::exists(path);
+    if (hadOld && !QDir().rename(path, old)) {
+        QDir(newPath).removeRecursively();
+        *why = QStringLiteral("无法替换文件夹“%1”").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    if (!QDir().rename(newPath, path)) {
+        if (hadOld)
+            QDir().rename(old, path);
+        QDir(newPath).removeRecursively();
+        *why = QStringLiteral("无法替换文件夹“%1”").arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    if (hadOld)
+        QDir(old).removeRecursively();
+    return true;
+}
+
+} // namespace fileops

@@ -1,7 +1,10 @@
 #pragma once
-// Copying files into the installation and the working folder.
+// Copying files and folders into the installation and the working folder.
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include <functional>
 
@@ -15,5 +18,21 @@ namespace fileops {
 // block, so a window can show the progress of a large file.
 bool replaceWith(const QString& from, const QString& to, QString* why,
                  const std::function<void(qint64)>& copied = {});
+
+// Which entries of a folder copy to leave out, by path relative to the folder copied
+// ("images/a.gif"); folders are asked before their content.
+using Skip = std::function<bool(const QString& relative)>;
+
+// Copies every file of the folder `from`, subfolders included, into the folder `to`
+// (made when missing), each through replaceWith; files of `to` that `from` does not
+// hold stay. `written` receives the relative path of each file put in place, in order,
+// also when a later one fails.
+bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip = {},
+                QStringList* written = nullptr);
+
+// Puts the complete folder `fresh` in the place of `target`: the old `target`, if any,
+// goes only once `fresh` stands in its place. On failure `target` is as it was and
+// `fresh` is removed.
+bool replaceFolder(const QString& fresh, const QString& target, QString* why);
 
 } // namespace fileops

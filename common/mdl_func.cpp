@@ -73,10 +73,17 @@ bool isNumeric(const QString& text) {
     return re.match(text).hasMatch();
 }
 
-QString checkedNumInput(const QString& text) {
-    if (text.isEmpty() || isNumeric(text))
+QString checkedNumInput(const QString& text, const std::optional<QString>& accepted) {
+    const auto passes = [](const QString& t) { return t.isEmpty() || isNumeric(t); };
+    if (passes(text))
         return text;
-    return text.left(text.size() - 1);
+    if (accepted && passes(*accepted))
+        return *accepted;
+    QString kept = text;
+    do
+        kept.chop(1);
+    while (!passes(kept));
+    return kept;
 }
 
 QString htmlColor(const QColor& color) {

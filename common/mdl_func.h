@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QString>
 
+#include <optional>
+
 namespace mdl_func {
 
 // Plain text made safe for a page and for storage: line breaks (CR LF, LF or a lone CR)
@@ -22,9 +24,10 @@ QString fromStoredHtml(const QString& stored, const QString& imgPath);
 // The general numeric test of the digit boxes: digits with an optional sign, decimal
 // point and exponent, surrounding blanks allowed.
 bool isNumeric(const QString& text);
-// What checkNumInput leaves in a box: the text itself when it is empty or a number,
-// otherwise the text without its last character.
-QString checkedNumInput(const QString& text);
+// What checkNumInput leaves in a box: the text itself when it is empty or a number;
+// otherwise the box's last accepted text when it is known, or else the text shortened
+// from its end until it is empty or a number, so that no letter typed or pasted stays.
+QString checkedNumInput(const QString& text, const std::optional<QString>& accepted = {});
 
 // "#RRGGBB" in upper-case hexadecimal.
 QString htmlColor(const QColor& color);

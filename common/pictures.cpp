@@ -138,6 +138,7 @@ QSize sizeOf(const QString& path) {
 
 Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     Choice out;
+    out.source = sourcePath;
     const QFileInfo source(sourcePath);
     const bool fixed = !options.name.isEmpty();
     const QString title = fixed ? options.name : source.fileName();
@@ -175,7 +176,8 @@ Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
         if (!options.companion)
             return false;
         const QString c = options.companion(name);
-        return !c.isEmpty() && c != name && QFileInfo::exists(work + c) && isNamed(c);
+        // A stored record naming it, even while its file is missing, would show ours.
+        return !c.isEmpty() && c != name && isNamed(c);
     };
     for (int n = 1;; ++n) {
         const QString name = n == 1 ? title : numbered(title, n);
@@ -283,6 +285,16 @@ QStringList removeUnnamed(const QStringList& fileNames) {
 void Tracker::broughtIn(const Choice& choice) {
     if (choice.ok() && choice.copied && !m_in.contains(choice.name))
         m_in << choice.name;
+}
+
+void Tracker::wrote(const QString& name) {
+    if (!name.isEmpty() && !m_in.contains(name))
+        m_in << name;
+}
+
+void Tracker::keep(const QString& name) {
+    m_in.removeAll(name);
+    m_out.removeAll(name);
 }
 
 void Tracker::replacing(const QString& name) {

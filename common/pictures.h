@@ -38,6 +38,7 @@ QSize sizeOf(const QString& path);
 struct Choice {
     enum Status { Ok, NotAscii, NotPicture, NotCopied };
     Status status = NotCopied;
+    QString source;   // the file that was picked
     QString name;     // the bare name of the copy in the working folder: what gets stored
     bool copied = false; // a new file was written (false: an identical one was reused)
     Loaded picture;   // the picture read for its preview (pictures only)
@@ -52,8 +53,8 @@ struct ChoiceOptions {
     // False for files that are not pictures (Flash movies, pages): nothing is decoded.
     bool picture = true;
     // A name that goes with the copy's name and must not clash either, such as a
-    // gallery thumbnail: for a new copy, a name whose companion already is a file that
-    // something stored names is passed over.
+    // gallery thumbnail: for a new copy, a name whose companion something stored names
+    // already is passed over.
     std::function<QString(const QString&)> companion;
     // The name the copy must take, for a file the site keeps under a fixed name (a
     // custom page or header): a file of that name is replaced, safely, by the choice.
@@ -85,6 +86,11 @@ public:
     // A choice brought its file into the working folder. Only a new copy is tracked: a
     // file the folder already held was not this window's to remove.
     void broughtIn(const Choice& choice);
+    // The window wrote `name` into the working folder itself (a gallery thumbnail).
+    void wrote(const QString& name);
+    // What the window hands on names `name` where the site database cannot see it yet (a
+    // page still being edited): it is no longer this window's to remove.
+    void keep(const QString& name);
     // A choice stopped naming `name`, which the stored record may still name.
     void replacing(const QString& name);
     // The record is stored: removes every file this window brought in or replaced that

@@ -4,6 +4,7 @@
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/mdl_ins.h"
+#include "content/recordDialogs.h"
 #include "common/pictures.h"
 #include "designer/catalogTree.h"
 #include "designer/mdl_dgnFrm.h"
@@ -183,6 +184,22 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
         connect(cmd_addData[i], &QPushButton::clicked, this, [this, i] { cmd_addData_Click(i); });
         cmdLayout->addWidget(cmd_addData[i]);
     }
+    // The list formats' record dialogs; the list is rebuilt after every save.
+    const auto node = [this] {
+        return std::pair{currNode ? catalogTree::key(currNode) : QString(),
+                         currNode ? currNode->text(0) : QString()};
+    };
+    connect(this, &insDataFrm::addRecordRequested, this, [this, node](const QString& format) {
+        const auto [key, name] = node();
+        if (recordDialogs::add(this, format, key, name))
+            tvw_nav_MouseUp(1, 0, 0, 0);
+    });
+    connect(this, &insDataFrm::modifyRecordRequested, this,
+            [this, node](const QString& format, qint64 id) {
+                const auto [key, name] = node();
+                if (recordDialogs::modify(this, format, key, name, id))
+                    tvw_nav_MouseUp(1, 0, 0, 0);
+            });
     cmdLayout->addStretch(1);
     cmd_ok =
         named(new QPushButton(QStringLiteral("保存"), frame_cmdDesign), QStringLiteral("cmd_ok"));

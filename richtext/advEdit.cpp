@@ -5,6 +5,7 @@
 #include "common/workspace.h"
 #include "content/mdl_ins.h"
 #include "designer/mdl_nov.h"
+#include "richtext/insertDialog.h"
 
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -45,6 +46,11 @@ advEdit::advEdit(QWidget* parent) : richEditBase(mdl_richtext::fullToolbar(), pa
     layout->addWidget(tlBar);
     layout->addWidget(sstb, 1);
 
+    // The insert dialogs add their markup to this page, which then has unsaved changes.
+    connect(this, &richEditBase::dialogRequested, this, [this](const QString& key) {
+        if (insertDialog::open(this, key))
+            mdl_ins::dataChanged = true;
+    });
     // Every edit of the design view is a change the content window asks about.
     connect(this, &richEditBase::designEdited, this, [] { mdl_ins::dataChanged = true; });
 }

@@ -278,6 +278,15 @@ void updataFrm::closeSocket() {
     m_closingSocket = false;
 }
 
+void updataFrm::stopUpload() {
+    // The sender stops first, so nothing more is queued on a connection about to close.
+    connectionEnded();
+    closeSocket();
+    setPanel(1, QStringLiteral("已与服务器断开连接"));
+    cmd_connSever->setEnabled(true);
+    cmd_disconn->setEnabled(false);
+}
+
 // ---- the short name, the address and the password ----
 
 void updataFrm::txt_webName_Change() {

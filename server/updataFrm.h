@@ -23,6 +23,9 @@ public:
 
     // Closes the connection if it is open (the main frame's unload).
     void closeSocket();
+    // Stops an upload under way, then closes the connection: the restore does this
+    // before it replaces the data being sent.
+    void stopUpload();
     // The text of status panel 1 or 2.
     QString panelText(int panel) const;
 

@@ -1,12 +1,19 @@
 #include "app/MDIFrm.h"
 #include "app/frmSplash.h"
+#include "chrome/aboutFrm.h"
 #include "common/workspace.h"
+#include "server/dlgFrm.h"
 #include "fixture.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -22,9 +29,37 @@ private Q_SLOTS:
     void brokenDatabaseStopsWithMessage();
     void splashOpensFrameOnThirdTick();
     void encodeAndDecodeAreOffered();
+    void closingUnloadsEveryWindow_data();
     void closingUnloadsEveryWindow();
     void workWindowsInOrderDesignerInFront();
+    void commandsReachTheirWindows_data();
+    void commandsReachTheirWindows();
+    void backupAndRestoreThroughTheMenu();
 };
+
+namespace {
+
+// The action of a menu entry or a tool-bar button by its key.
+QAction* command(MDIFrm& frm, const QString& key) {
+    const QList<QAction*> found = frm.findChildren<QAction*>(key);
+    return found.isEmpty() ? nullptr : found.front();
+}
+
+QString activeWindow(MDIFrm& frm) {
+    QMdiSubWindow* sub = frm.mdiArea()->activeSubWindow();
+    return sub && sub->widget() ? sub->widget()->objectName() : QString();
+}
+
+// The designer's tree, as the texts of its nodes.
+QStringList designerTree(MDIFrm& frm) {
+    QStringList texts;
+    auto* tree = frm.workWindow("designFrm")->findChild<QTreeWidget*>("tvw_nav");
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        texts << (*it)->text(0);
+    return texts;
+}
+
+} // namespace
 
 void TestMdiFrm::cleanup() {
     sitedb::close();
@@ -109,7 +144,15 @@ void TestMdiFrm::encodeAndDecodeAreOffered() {
     QCOMPARE(frm.decode("a&nbsp;b"), QStringLiteral("a b"));
 }
 
+void TestMdiFrm::closingUnloadsEveryWindow_data() {
+    QTest::addColumn<QString>("key");
+    QTest::newRow("closing the frame") << QString();
+    QTest::newRow("退出(&Q)") << "mnuFile_quit";
+    QTest::newRow("退出系统") << "User";
+}
+
 void TestMdiFrm::closingUnloadsEveryWindow() {
+    QFETCH(QString, key);
     TempInstall inst;
     ScriptedUi ui;
     auto* frm = new MDIFrm;
@@ -120,7 +163,10 @@ void TestMdiFrm::closingUnloadsEveryWindow() {
     other->setAttribute(Qt::WA_DeleteOnClose);
     other->show();
     QPointer<QWidget> otherWatch(other);
-    frm->close();
+    if (key.isEmpty())
+        frm->close();
+    else
+        command(*frm, key)->trigger();
     QTRY_VERIFY(watch.isNull());
     QTRY_VERIFY(otherWatch.isNull());
 }
@@ -154,6 +200,119 @@ void TestMdiFrm::workWindowsInOrderDesignerInFront() {
     QCoreApplication::processEvents();
     QCOMPARE(frm.mdiArea()->subWindowList().size(), order.size());
     QVERIFY(active->isVisible());
+}
+
+void TestMdiFrm::commandsReachTheirWindows_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("用法指南(&G) ...") << "mnuView_guid" << "guidFrm";
+    QTest::newRow("帮助(&H)...") << "mnuHelp_hlep" << "guidFrm";
+    QTest::newRow("设计栏目(&D) ...") << "mnuView_design" << "designFrm";
+    QTest::newRow("录入数据(&I) ...") << "mnuView_insData" << "insDataFrm";
+    QTest::newRow("上传数据(&U) ...") << "mnuView_upData" << "updataFrm";
+    QTest::newRow("tool bar 用法指南") << "088" << "guidFrm";
+    QTest::newRow("tool bar 设计栏目") << "Control Panel" << "designFrm";
+    QTest::newRow("tool bar 录入数据") << "ins" << "insDataFrm";
+    QTest::newRow("tool bar 上传数据") << "112" << "updataFrm";
+    QTest::newRow("咨询台...") << "MnuTool_consultation" << "dlgFrm";
+    QTest::newRow("关于(&A)...") << "mnuHelp_about" << "aboutFrm";
+}
+
+void TestMdiFrm::commandsReachTheirWindows() {
+    QFETCH(QString, key);
+    QFETCH(QString, window);
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    // Start from another window than the one the command brings forward.
+    const QString other = window == "designFrm" ? "updataFrm" : "designFrm";
+    frm.showWorkWindow(other);
+    QCOMPARE(activeWindow(frm), other);
+
+    QAction* action = command(frm, key);
+    QVERIFY(action);
+    QVERIFY(action->isEnabled());
+    action->trigger();
+    if (window == "dlgFrm" || window == "aboutFrm") {
+        QWidget* top = window == "dlgFrm" ? static_cast<QWidget*>(dlgFrm::instance(false))
+                                          : aboutFrm::instance(false);
+        QVERIFY(top && top->isVisible());
+        QVERIFY(!top->isModal());
+        QCOMPARE(activeWindow(frm), other);
+        delete top;
+    } else {
+        QCOMPARE(activeWindow(frm), window);
+    }
+    QVERIFY(ui.messages.isEmpty());
+
+    // Entries of no command, and of a window the frame does not have, do nothing.
+    for (const QString& none : {"MnuTool_update", "mnuView_info", "242", "mnufile", "nothing"})
+        frm.xMenu1_Click(none);
+    frm.xToolbar1_ButtonClick(7);
+    frm.xToolbar1_ButtonClick(2);
+    QVERIFY(frm.isVisible());
+    QVERIFY(ui.messages.isEmpty());
+}
+
+void TestMdiFrm::backupAndRestoreThroughTheMenu() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    const QString work = frm.currImgPath();
+
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据还原失败，不存在备份数据！"));
+    QCOMPARE(ui.last().title, QStringLiteral("提示"));
+    QCOMPARE(ui.last().icon, QMessageBox::Information);
+
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("奥凡科技")));
+    command(frm, "mnufile_backup")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
+    QCOMPARE(ui.last().title, QStringLiteral("提示"));
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("新名称")));
+
+    QVERIFY(sitedb::exec("INSERT INTO firstCatalog (firstCatalog, catalog, orderID, aspFileName) "
+                         "VALUES ('公司''简介', 0, 1, 'txt')"));
+    inst.write("userImages/photo.jpg", "picture");
+    const int windows = frm.mdiArea()->subWindowList().size();
+
+    // Answered No: nothing changes.
+    ui.clear();
+    ui.answers << QMessageBox::No;
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.last().text, QStringLiteral("确实要还原数据吗，当前数据将被覆盖！\n"
+                                            "数据还原后，Orvane将有可能重新启动！"));
+    QCOMPARE(ui.last().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(ui.last().icon, QMessageBox::Information);
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), windows);
+    QCOMPARE(sitedb::query("SELECT * FROM firstCatalog").rows.size(), 1);
+
+    // Answered Yes: the work windows are unloaded and the database is the backed-up one.
+    ui.clear();
+    ui.answers << QMessageBox::Yes;
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.messages.size(), 2);
+    QVERIFY2(ui.last().text.startsWith(QStringLiteral("数据还原成功！")), qPrintable(ui.lastText()));
+    QVERIFY(ui.last().text.contains("savedData.before-restore"));
+    QVERIFY(frm.mdiArea()->subWindowList().isEmpty());
+    QVERIFY(sitedb::isOpen());
+    QVERIFY(sitedb::query("SELECT * FROM firstCatalog").rows.isEmpty());
+    QVERIFY(QFile::exists(work + "photo.jpg"));
+    // The title names the restored site.
+    QCOMPARE(frm.windowTitle(), QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
+
+    // Shown again, a window loads afresh from the restored database.
+    command(frm, "Control Panel")->trigger();
+    QCOMPARE(activeWindow(frm), QStringLiteral("designFrm"));
+    QVERIFY(!designerTree(frm).contains(QStringLiteral("公司'简介")));
+    command(frm, "mnuView_insData")->trigger();
+    QCOMPARE(activeWindow(frm), QStringLiteral("insDataFrm"));
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), 2);
 }
 
 QTEST_MAIN(TestMdiFrm)

@@ -119,21 +119,28 @@ void TestMdlFunc::isEng() {
 
 void TestMdlFunc::numericInput_data() {
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("accepted"); // the box's last accepted text; "-" unknown
     QTest::addColumn<QString>("kept");
-    QTest::newRow("letter typed after digits") << QStringLiteral("12a") << QStringLiteral("12");
-    QTest::newRow("negative decimal") << QStringLiteral("-3.5") << QStringLiteral("-3.5");
-    QTest::newRow("exponent") << QStringLiteral("1e5") << QStringLiteral("1e5");
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("leading point") << QStringLiteral(".5") << QStringLiteral(".5");
-    QTest::newRow("letter typed inside: last character goes")
-        << QStringLiteral("1x2") << QStringLiteral("1x");
-    QTest::newRow("chinese digit") << QStringLiteral("3五") << QStringLiteral("3");
+    QTest::newRow("letter typed after digits") << "12a" << "-" << "12";
+    QTest::newRow("negative decimal") << "-3.5" << "-" << "-3.5";
+    QTest::newRow("exponent") << "1e5" << "-" << "1e5";
+    QTest::newRow("empty") << QString() << "-" << QString();
+    QTest::newRow("leading point") << ".5" << "-" << ".5";
+    QTest::newRow("chinese digit") << "3五" << "-" << "3";
+    // No letter stays in the box, wherever it went in.
+    QTest::newRow("letter typed inside") << "1x2" << "12" << "12";
+    QTest::newRow("letters pasted") << "12abc" << "12" << "12";
+    QTest::newRow("letters pasted, nothing known") << "1x2ab" << "-" << "1";
+    QTest::newRow("letters pasted into an empty box") << "abc" << "" << "";
 }
 
 void TestMdlFunc::numericInput() {
     QFETCH(QString, text);
+    QFETCH(QString, accepted);
     QFETCH(QString, kept);
-    QCOMPARE(mdl_func::checkedNumInput(text), kept);
+    const std::optional<QString> known =
+        accepted == u"-" ? std::nullopt : std::optional<QString>(accepted);
+    QCOMPARE(mdl_func::checkedNumInput(text, known), kept);
 }
 
 void TestMdlFunc::htmlColor() {

@@ -3,11 +3,14 @@
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
 #include "content/mdl_ins.h"
+#include "content/entryDialog.h"
+#include "content/insDataFrm_prod.h"
 #include "contentRecord.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
 #include "designer/mdl_nov.h"
 #include "fixture.h"
+#include "modal.h"
 #include "richtext/advEdit.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
@@ -42,6 +45,8 @@ private Q_SLOTS:
     void typingAsksBeforeLeaving();
     void deletingNeedsAPickedRecord();
     void deletingRemovesThePickedRecordOnly();
+    void recordButtonsOpenTheFormatsDialogs_data();
+    void recordButtonsOpenTheFormatsDialogs();
     void textPageSavesOnceThenUpdatesAndReloadsExactly();
     void blankTitleIsRefused();
     void picturesAreCopiedAndReplacedOnlyAfterSave();
@@ -326,6 +331,53 @@ void TestInsDataFrm::deletingRemovesThePickedRecordOnly() {
     m_ui->clear();
     m_frm->cmd_addData[1]->click();
     QCOMPARE(m_ui->lastText(), QStringLiteral("当前没有选择数据！"));
+}
+
+void TestInsDataFrm::recordButtonsOpenTheFormatsDialogs_data() {
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("addDialog");
+    QTest::addColumn<QString>("modifyDialog");
+    QTest::addColumn<QString>("nameBox");
+    QTest::newRow("news") << "页_news" << "insDatafrm_news" << "insDataFrm_newsMod" << "txt_title";
+    QTest::newRow("gallery") << "页_imgs" << "insDataFrm_imgs" << "insDataFrm_imgsMod"
+                             << "txt_title";
+    QTest::newRow("products") << "页_prod01" << "insDataFrm_prod" << "insDataFrm_prodMod"
+                              << "txt_Name";
+}
+
+void TestInsDataFrm::recordButtonsOpenTheFormatsDialogs() {
+    QFETCH(QString, node);
+    QFETCH(QString, addDialog);
+    QFETCH(QString, modifyDialog);
+    QFETCH(QString, nameBox);
+    open();
+    pick(node);
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("暂时还没有数据"), 20000);
+    // The dialog of the node's format stores into the node, and the list shows it at once.
+    const auto fillIn = [nameBox](const QString& expected, const QString& text) {
+        onModal<entryDialog>([=](entryDialog* d) {
+            QCOMPARE(d->objectName(), expected);
+            if (auto* prod = qobject_cast<insDataFrm_prodMod*>(d))
+                QTRY_VERIFY(prod->isLoaded());
+            d->findChild<QLineEdit*>(nameBox)->setText(text);
+            d->findChild<QPushButton*>("OKButton")->click();
+        });
+    };
+    fillIn(addDialog, "It's 第一条");
+    m_frm->cmd_addData[0]->click();
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("It's 第一条"), 20000);
+    const qint64 id = sitedb::query("SELECT MAX(ID) AS m FROM content01").first().integer("m");
+    QVERIFY(id > 0);
+
+    pageScript(m_frm->webMultiData->page(),
+               QStringLiteral("document.querySelector(\"input[value='%1']\").click()").arg(id));
+    QTRY_COMPARE_WITH_TIMEOUT(m_frm->currID(), QString::number(id), 20000);
+    fillIn(modifyDialog, "改过的");
+    m_frm->cmd_addData[2]->click();
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("改过的"), 20000);
+    QVERIFY(!listBody().contains("第一条"));
+    // The rebuilt list has nothing picked.
+    QVERIFY(m_frm->currID().isEmpty());
 }
 
 void TestInsDataFrm::textPageSavesOnceThenUpdatesAndReloadsExactly() {

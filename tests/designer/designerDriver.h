@@ -4,6 +4,7 @@
 
 #include "designer/catalogTree.h"
 #include "designer/mdl_nov.h"
+#include "modal.h"
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
@@ -45,20 +46,6 @@ inline void buildSampleSite() {
     QVERIFY(sitedb::exec(insert.arg("content01", "firstCatalog"), {QStringLiteral("新闻")}));
     QVERIFY(sitedb::exec(insert.arg("content02", "secondCatalog"), {QStringLiteral("企业文化")}));
     QVERIFY(sitedb::exec(insert.arg("content03", "thirdCatalog"), {QStringLiteral("手机")}));
-}
-
-// Runs `act` on the next modal dialog of type T as soon as it is shown.
-template <class T> void onModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
 }
 
 inline QTreeWidgetItem* node(QTreeWidget* tree, const QString& text) {

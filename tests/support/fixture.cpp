@@ -36,10 +36,16 @@ QString builtInstallPath() {
 
 TempInstall::TempInstall() {
     m_ok = m_dir.isValid() && copyTree(QStringLiteral(ORVANE_BIN_DIR), m_dir.path());
-    // The working folder of a fresh installation holds nothing.
+    // The working folder of a fresh installation holds nothing, and there is no backup
+    // (the built one may have been used by hand).
     if (m_ok) {
         QDir(defaultWorkPath()).removeRecursively();
         QDir().mkpath(defaultWorkPath());
+        const QStringList backups = QDir(currentPath()).entryList(
+            {QStringLiteral("savedData*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+        for (const QString& b : backups)
+            QDir(currentPath() + b).removeRecursively();
+        QDir().mkpath(currentPath() + QStringLiteral("savedData"));
         workspace::setCurrentPath(currentPath());
     }
 }
