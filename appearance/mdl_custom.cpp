@@ -72,87 +72,51 @@ bool realFolder(const QString& folder) {
     return QDir().mkpath(path);
 }
 
-// The files below `folder`, relative to it, without following links to folders.
-QStringList treeFiles(const QString& folder) {
-    QStringList out;
+// The bytes of the files below `folder`, without following links to folders.
+qint64 sizeBelow(const QString& folder) {
+    qint64 total = 0;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
                     QDirIterator::Subdirectories);
-    const QDir base(folder);
-    while (it.hasNext())
-        out << base.relativeFilePath(it.next());
-    return out;
-}
-
-qint64 sizeOf(const QString& folder, const QStringList& files) {
-    qint64 total = 0;
-    for (const QString& f : files)
-        total += QFileInfo(folder + f).size();
+    while (it.hasNext()) {
+        it.next();
+        total += it.fileInfo().size();
+    }
     return total;
 }
 
-// Counts the bytes copied across many files for one progress.
+// Counts the bytes copied across many files and folders for one progress.
 struct Copier {
     Progress progress;
     qint64 total = 0;
     qint64 done = 0;
     QString why;
 
+    std::function<void(qint64)> tell() {
+        if (!progress)
+            return {};
+        return [this, before = done](qint64 n) { progress(before + n, total); };
+    }
     bool copy(const QString& from, const QString& to) {
         const qint64 size = QFileInfo(from).size();
-        const qint64 before = done;
-        const auto tell = [this, before](qint64 n) {
-            if (progress)
-                progress(before + n, total);
-        };
-        if (!fileops::replaceWith(from, to, &why, tell))
+        if (!fileops::replaceWith(from, to, &why, tell()))
             return false;
-        done = before + size;
-        tell(size);
+        done += size;
         return true;
     }
-
-    // Copies every file below `from` to the same place below `to`, merging with what is
-    // there.
-    bool copyTree(const QString& from, const QString& to, const QStringList& files) {
-        for (const QString& rel : files) {
-            if (!makeFolders(to, rel, &why) || !copy(from + rel, to + rel))
-                return false;
+    // Merges the folder `from` into `to`, which is made a real folder of the working
+    // folder first.
+    bool copyFolder(const QString& from, const QString& to) {
+        const qint64 size = sizeBelow(from);
+        if (!realFolder(to)) {
+            why = QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(to));
+            return false;
         }
-        return makeFolders(to, QString(), &why);
-    }
-
-    // Every folder from `to` down to the one that holds `rel` made a real folder of the
-    // working folder.
-    static bool makeFolders(const QString& to, const QString& rel, QString* why) {
-        QString step = to;
-        QStringList parts = rel.split(u'/', Qt::SkipEmptyParts);
-        if (!parts.isEmpty())
-            parts.removeLast(); // the file itself
-        for (int i = -1; i < parts.size(); ++i) {
-            if (i >= 0)
-                step += parts[i] + u'/';
-            if (!realFolder(step)) {
-                *why = QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(step));
-                return false;
-            }
-        }
+        if (!fileops::copyFolder(from, to, &why, {}, nullptr, tell()))
+            return false;
+        done += size;
         return true;
     }
 };
-
-// Moves the files below `from` into the same places below `to`, replacing what is there.
-bool mergeInto(const QString& from, const QString& to) {
-    Copier copier;
-    for (const QString& rel : treeFiles(from)) {
-        const QString target = to + rel;
-        if (!Copier::makeFolders(to, rel, &copier.why))
-            return false;
-        QFile::remove(target);
-        if (!QFile::rename(from + rel, target) && !copier.copy(from + rel, target))
-            return false;
-    }
-    return true;
-}
 
 bool extraPagesStored() {
     return !mdl_sltTmpl::listNames(sitedb::userInfo(QStringLiteral("field01"))).isEmpty();
@@ -203,11 +167,10 @@ Choice setHomePage(const QString& path, const Progress& progress) {
                               QStringLiteral("/文件夹不存在！")),
                 {}};
     const QString imagesPath = folder + images + u'/';
-    const QStringList files = treeFiles(imagesPath);
     Copier copier;
     copier.progress = progress;
-    copier.total = sizeOf(imagesPath, files) + fi.size();
-    if (!copier.copyTree(imagesPath, stage, files)) {
+    copier.total = sizeBelow(imagesPath) + fi.size();
+    if (!copier.copyFolder(imagesPath, stage)) {
         removeFolder(stage);
         return {Notice::error(copier.why, QStringLiteral("警告")), {}};
     }
@@ -223,15 +186,18 @@ Choice setHomePage(const QString& path, const Progress& progress) {
         progress(copier.total, copier.total);
 
     // The extra pages' pictures stay; otherwise the folder is the home page's alone.
-    const QString target = work() + kImages + u'/';
     if (extraPagesStored()) {
-        mergeInto(stage, target);
+        Copier merge;
+        const bool merged = merge.copyFolder(stage, work() + kImages);
+        removeFolder(stage);
+        if (!merged)
+            return {Notice::error(merge.why, QStringLiteral("警告")), {}};
     } else {
+        QString why;
         removeFolder(work() + kImages);
-        if (!QFile::rename(work() + kStaging, work() + kImages))
-            mergeInto(stage, target);
+        if (!fileops::replaceFolder(stage, work() + kImages, &why))
+            return {Notice::error(why, QStringLiteral("警告")), {}};
     }
-    removeFolder(stage);
 
     const QString previous = sitedb::userInfo(QStringLiteral("defaultFile")).trimmed();
     const sitedb::Outcome stored = sitedb::setUserInfo(QStringLiteral("defaultFile"), name);
@@ -318,13 +284,12 @@ Pages setPages(const QString& folder, const Progress& progress) {
     const QStringList old =
         mdl_sltTmpl::listNames(sitedb::userInfo(QStringLiteral("field01")));
     const QString images = imagesIn(from);
-    const QStringList imageFiles =
-        images.isEmpty() ? QStringList() : treeFiles(from + images + u'/');
-
     Copier copier;
     copier.progress = progress;
-    copier.total = sizeOf(from, pages) +
-                   (images.isEmpty() ? 0 : sizeOf(from + images + u'/', imageFiles));
+    for (const QString& p : pages)
+        copier.total += QFileInfo(from + p).size();
+    if (!images.isEmpty())
+        copier.total += sizeBelow(from + images);
     QStringList added;
     for (const QString& p : pages) {
         if (!old.contains(p))
@@ -340,8 +305,7 @@ Pages setPages(const QString& folder, const Progress& progress) {
         if (!copier.copy(from + p, work() + p))
             return fail(copier.why);
     }
-    if (!images.isEmpty() &&
-        !copier.copyTree(from + images + u'/', work() + kImages + u'/', imageFiles))
+    if (!images.isEmpty() && !copier.copyFolder(from + images, work() + kImages))
         return fail(copier.why);
 
     const sitedb::Outcome stored =

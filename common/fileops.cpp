@@ -75,7 +75,8 @@ QString bare(QString folder) {
 }
 
 bool copyInto(const QString& from, const QString& to, const QString& prefix, QString* why,
-              const Skip& skip, QStringList* written) {
+              const Skip& skip, QStringList* written, const std::function<void(qint64)>& copied,
+              qint64* done) {
     if (!QDir().mkpath(to)) {
         *why = QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(to));
         return false;
@@ -88,11 +89,17 @@ bool copyInto(const QString& from, const QString& to, const QString& prefix, QSt
             continue;
         const QString target = to + u'/' + e.fileName();
         if (e.isDir() && !e.isSymLink()) {
-            if (!copyInto(e.absoluteFilePath(), target, relative + u'/', why, skip, written))
+            if (!copyInto(e.absoluteFilePath(), target, relative + u'/', why, skip, written,
+                          copied, done))
                 return false;
         } else {
-            if (!replaceWith(e.absoluteFilePath(), target, why))
+            const qint64 before = *done;
+            std::function<void(qint64)> tell;
+            if (copied)
+                tell = [&copied, before](qint64 n) { copied(before + n); };
+            if (!replaceWith(e.absoluteFilePath(), target, why, tell))
                 return false;
+            *done = before + e.size();
             if (written)
                 *written << relative;
         }
@@ -103,12 +110,13 @@ bool copyInto(const QString& from, const QString& to, const QString& prefix, QSt
 } // namespace
 
 bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip,
-                QStringList* written) {
+                QStringList* written, const std::function<void(qint64)>& copied) {
     if (!QFileInfo(from).isDir()) {
         *why = QStringLiteral("找不到文件夹“%1”").arg(QDir::toNativeSeparators(from));
         return false;
     }
-    return copyInto(bare(from), bare(to), QString(), why, skip, written);
+    qint64 done = 0;
+    return copyInto(bare(from), bare(to), QString(), why, skip, written, copied, &done);
 }
 
 bool replaceFolder(const QString& fresh, const QString& target, QString* why) {

@@ -6,8 +6,6 @@
 
 #include <functional>
 
-#include <functional>
-
 namespace fileops {
 
 // Copies `from` over `to`. The copy is made beside `to` first and put in its place only
@@ -26,9 +24,10 @@ using Skip = std::function<bool(const QString& relative)>;
 // Copies every file of the folder `from`, subfolders included, into the folder `to`
 // (made when missing), each through replaceWith; files of `to` that `from` does not
 // hold stay. `written` receives the relative path of each file put in place, in order,
-// also when a later one fails.
+// also when a later one fails. `copied`, when given, hears how many bytes of the whole
+// folder are copied so far.
 bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip = {},
-                QStringList* written = nullptr);
+                QStringList* written = nullptr, const std::function<void(qint64)>& copied = {});
 
 // Puts the complete folder `fresh` in the place of `target`: the old `target`, if any,
 // goes only once `fresh` stands in its place. On failure `target` is as it was and
