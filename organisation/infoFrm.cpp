@@ -1,6 +1,6 @@
 #include "organisation/infoFrm.h"
 
-#include "common/dialogs.h"
+#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 #include "common/workWindow.h"
 #include "common/workspace.h"
@@ -168,25 +168,14 @@ void infoFrm::cmd_ok_Click() {
 }
 
 void infoFrm::cmd_view_Click() {
-    const std::optional<QString> chosen = ui::openFile(this, kPictureFilter);
-    if (!chosen) {
-        ui::message(this, QString::fromUtf16(mdl_func::kCancelledText), kWarning,
-                    QMessageBox::Critical);
+    pictures::ChoiceOptions options;
+    options.previewBound = img->size();
+    const std::optional<pictures::Choice> choice =
+        pictures::ask(this, kPictureFilter, options, kWarning);
+    if (!choice)
         return;
-    }
-    const pictures::Choice choice = m_logo.choose(*chosen, img->size());
-    switch (choice.status) {
-    case pictures::Choice::Ok:
-        break;
-    case pictures::Choice::NotAscii:
-        ui::message(this, choice.message, kNotice, QMessageBox::Information);
-        return;
-    case pictures::Choice::NotPicture:
-    case pictures::Choice::NotCopied:
-        ui::message(this, choice.message, kWarning, QMessageBox::Critical);
-        return;
-    }
-    img->setPixmap(QPixmap::fromImage(choice.picture.image));
+    m_logo.brought(*choice);
+    img->setPixmap(QPixmap::fromImage(choice->picture.image));
     setDirty(true);
 }
 

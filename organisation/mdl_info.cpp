@@ -58,17 +58,13 @@ void Logo::loaded(const QString& stored) {
     m_name = stored;
 }
 
-pictures::Choice Logo::choose(const QString& path, const QSize& bound) {
-    pictures::ChoiceOptions options;
-    options.previewBound = bound;
-    const pictures::Choice choice = pictures::choose(path, options);
+void Logo::brought(const pictures::Choice& choice) {
     if (!choice.ok())
-        return choice;
+        return;
     m_tracker.broughtIn(choice);
     if (choice.name != m_name)
         m_tracker.replacing(m_name);
     m_name = choice.name;
-    return choice;
 }
 
 sitedb::Outcome Logo::cancel() {

@@ -6,7 +6,6 @@
 #include "sitedb/sitedb.h"
 
 #include <QList>
-#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -44,8 +43,8 @@ class Logo {
 public:
     // The name the site database holds.
     void loaded(const QString& stored);
-    // Brings in the picture at `path`, decoded no larger than `bound`.
-    pictures::Choice choose(const QString& path, const QSize& bound);
+    // A picture was brought into the working folder for the logo.
+    void brought(const pictures::Choice& choice);
     // Clears the stored logo at once and removes the pictures nothing names any more.
     sitedb::Outcome cancel();
     // The organisation data was stored with name().

@@ -134,8 +134,9 @@ void TestMdlInfo::logoReplacedOnlyOnceStored() {
                                      ? workspace::currDataPath() + step.mid(5)
                                      : picture(step.section('/', 0, 0), step.section('/', 1),
                                                QColor::fromHsv(40 * ++n, 200, 200));
-            const pictures::Choice c = logo.choose(path, QSize(100, 80));
+            const pictures::Choice c = pictures::choose(path);
             QVERIFY2(c.ok(), qPrintable(c.message));
+            logo.brought(c);
         }
     }
     QStringList held = QDir(workspace::currDataPath()).entryList(QDir::Files, QDir::Name);
