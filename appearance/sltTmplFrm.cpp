@@ -35,7 +35,8 @@ namespace {
 
 const QString kNotice = QStringLiteral("提示");
 const QSize kTemplateSize(200, 150);
-const QSize kFontSize(340, 80);
+// The name-style samples of the installation are 420 × 76 pixels.
+const QSize kFontSize(426, 82);
 const QSize kBackgroundSize(150, 110);
 
 QLabel* pictureBox(QWidget* parent, const char* name, const QSize& size) {
@@ -105,9 +106,9 @@ void sltTmplFrm::buildFrames() {
     cmd_headFont = button(QStringLiteral("选择"), Frame4, "cmd_headFont");
     for (auto [frame, picture, choose] : {std::tuple{Frame3, imgDefault, cmd_DefaultFont},
                                           std::tuple{Frame4, imgHead, cmd_headFont}}) {
-        auto* h = new QHBoxLayout(frame);
-        h->addWidget(picture);
-        h->addWidget(choose, 0, Qt::AlignBottom);
+        auto* v = new QVBoxLayout(frame);
+        v->addWidget(picture, 0, Qt::AlignHCenter);
+        v->addWidget(choose, 0, Qt::AlignRight);
     }
 
     Frame6 = named(new QGroupBox(QStringLiteral("高级设计"), Frame100), "Frame6");

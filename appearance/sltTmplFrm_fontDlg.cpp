@@ -18,7 +18,8 @@ using mdl_dgnFrm::twips;
 
 namespace {
 
-const QSize kPictureSize(520, 360);
+// A column as wide as the installation's samples (420 pixels) and their margins.
+const QSize kPictureSize(440, 360);
 const int kLeft = 8;
 const int kGap = twips(100);
 const int kMissingHeight = 60;

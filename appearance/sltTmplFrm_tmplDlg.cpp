@@ -307,7 +307,8 @@ sltTmplFrm_viewTmpl::sltTmplFrm_viewTmpl(sltTmplFrm_tmplDlg* catalogue)
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(wb_view11, 1);
     outer->addLayout(buttons);
-    resize(1040, 760);
+    // The previews are 800 pixels wide.
+    resize(860, 760);
 
     wb_view11->setUrl(QUrl(QStringLiteral("about:blank")));
     Timer1 = new QTimer(this);

@@ -13,8 +13,9 @@ using mdl_dgnFrm::twips;
 
 namespace {
 // The tile inside its grid cell of 2500 × 1680 twips.
-const QSize kTileSize(twips(2440), twips(1620));
-const QSize kThumbSize(twips(2440), twips(1260));
+// The installation's thumbnails are 150 × 90 pixels; they show at their own size.
+const QSize kThumbSize(156, 94);
+const QSize kTileSize(160, twips(mdl_sltTmpl::kTilePitchY) - 2);
 } // namespace
 
 tmpl::tmpl(QWidget* parent) : QWidget(parent) {
