@@ -179,24 +179,17 @@ Column layoutColumn(const QList<int>& heights, int gap, int visibleHeight, int s
     return c;
 }
 
-Background chooseBackground(const QString& path, const QSize& previewBound) {
-    Background out;
+sitedb::Outcome storeBackground(const pictures::Choice& choice) {
     const QString previous = sitedb::userInfo(QStringLiteral("backGround")).trimmed();
-    pictures::ChoiceOptions options;
-    options.previewBound = previewBound;
-    out.choice = pictures::choose(path, options);
-    if (!out.choice.ok())
-        return out;
-    out.stored = sitedb::setUserInfo(QStringLiteral("backGround"), out.choice.name);
-    if (!out.stored) {
-        // A new copy nothing names goes again; the stored background stays.
-        if (out.choice.copied)
-            pictures::removeUnnamed({out.choice.name});
-        return out;
+    const sitedb::Outcome stored = sitedb::setUserInfo(QStringLiteral("backGround"), choice.name);
+    if (!stored) {
+        if (choice.copied)
+            pictures::removeUnnamed({choice.name});
+        return stored;
     }
-    if (previous != out.choice.name)
+    if (previous != choice.name)
         pictures::removeUnnamed({previous});
-    return out;
+    return stored;
 }
 
 sitedb::Outcome cancelBackground() {

@@ -89,14 +89,10 @@ struct Column {
 };
 Column layoutColumn(const QList<int>& heights, int gap, int visibleHeight, int scroll);
 
-// The background picture: brought into the working folder and stored; the one it
-// replaces is removed once nothing stored names it.
-struct Background {
-    pictures::Choice choice;
-    sitedb::Outcome stored;
-    bool ok() const { return choice.ok() && stored.ok; }
-};
-Background chooseBackground(const QString& path, const QSize& previewBound);
+// The background picture brought into the working folder is stored; the one it replaces
+// is removed once nothing stored names it. A picture that could not be stored goes again
+// when nothing names it.
+sitedb::Outcome storeBackground(const pictures::Choice& choice);
 sitedb::Outcome cancelBackground();
 
 } // namespace mdl_sltTmpl

@@ -5,6 +5,7 @@
 #include "appearance/sltTmplFrm_tmplDlg.h"
 #include "appearance/sltTmplFrm_views.h"
 #include "common/dialogs.h"
+#include "common/pictureDialog.h"
 #include "common/uiServices.h"
 #include "common/workWindow.h"
 #include "common/workspace.h"
@@ -330,25 +331,20 @@ void sltTmplFrm::cmd_headFont_Click() {
 }
 
 void sltTmplFrm::cmd_bgOK_Click() {
-    const std::optional<QString> chosen =
-        ui::openFile(this, QStringLiteral("图像文件(*.jpg,*.bmp,*.gif)|*.jpg;*.bmp;*.gif"),
-                     workspace::currentPath() + QStringLiteral("backGround/0005.JPG"));
-    if (!chosen) {
-        ui::message(this, QString::fromUtf16(mdl_func::kCancelledText), kNotice,
-                    QMessageBox::Critical);
+    pictures::ChoiceOptions options;
+    options.previewBound = img_bg->size();
+    const std::optional<pictures::Choice> chosen =
+        pictures::ask(this, QStringLiteral("图像文件(*.jpg,*.bmp,*.gif)|*.jpg;*.bmp;*.gif"),
+                      options, kNotice,
+                      workspace::currentPath() + QStringLiteral("backGround/0005.JPG"));
+    if (!chosen)
+        return;
+    const sitedb::Outcome stored = mdl_sltTmpl::storeBackground(*chosen);
+    if (!stored) {
+        ui::message(this, stored.error, kNotice, QMessageBox::Critical);
         return;
     }
-    const mdl_sltTmpl::Background bg = mdl_sltTmpl::chooseBackground(*chosen, img_bg->size());
-    if (bg.choice.status == pictures::Choice::NotAscii) {
-        ui::message(this, bg.choice.message, kNotice, QMessageBox::Information);
-        return;
-    }
-    if (!bg.ok()) {
-        ui::message(this, bg.choice.ok() ? bg.stored.error : bg.choice.message, kNotice,
-                    QMessageBox::Critical);
-        return;
-    }
-    showBackground(bg.choice.name);
+    showBackground(chosen->name);
 }
 
 void sltTmplFrm::cmd_bgCancel_Click() {

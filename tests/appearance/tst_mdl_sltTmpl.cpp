@@ -170,8 +170,10 @@ void TestMdlSltTmpl::backgroundReplacedOnlyOnceStored() {
             tile.fill(QColor::fromHsv(60 * ++n, 255, 255));
             QVERIFY(tile.save(path, "JPG"));
         }
-        const mdl_sltTmpl::Background bg = mdl_sltTmpl::chooseBackground(path, QSize(50, 50));
+        const pictures::Choice bg = pictures::choose(path);
         QCOMPARE(bg.ok(), cls_func().isEng(step));
+        if (bg.ok())
+            QVERIFY(mdl_sltTmpl::storeBackground(bg));
     }
     QCOMPARE(sitedb::userInfo("backGround"), stored);
     QStringList held = QDir(workspace::currImgPath()).entryList(QDir::Files, QDir::Name);
