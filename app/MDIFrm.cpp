@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -104,13 +105,25 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
         fail(splash, ws.problems.join(u'\n'));
         return false;
     }
+    if (!ws.warnings.isEmpty()) {
+        if (splash)
+            splash->hide();
+        ui::message(nullptr, ws.warnings.join(QStringLiteral("\n\n")), QStringLiteral("警告"),
+                    QMessageBox::Warning);
+    }
     workspace::setWorkingPath(ws.workPath);
 
-    const QString dbFile = currImgPath() + QString::fromLatin1(sitedb::fileName);
+    QString dbFile = ws.databaseFile;
     const sitedb::Outcome opened = sitedb::open(dbFile);
-    if (!opened) {
-        fail(splash, QStringLiteral("无法打开站点数据库“%1”：%2")
-                         .arg(QDir::toNativeSeparators(dbFile), opened.error));
+    if (!opened && !recoverDatabase(splash, &dbFile, opened.error))
+        return false;
+    // A site that cannot be saved is said so now, not at the first save.
+    const sitedb::Outcome writable = sitedb::checkWritable();
+    if (!writable) {
+        sitedb::close();
+        fail(splash, QStringLiteral("站点数据库“%1”无法写入，所做的修改都将无法保存。\n"
+                                    "请检查该文件及其所在文件夹的写入权限。\n原因：%2")
+                         .arg(QDir::toNativeSeparators(dbFile), writable.error));
         return false;
     }
 
@@ -127,6 +140,50 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
     // is the one in front.
     showWorkWindow(QStringLiteral("designFrm"));
     stopCompanion();
+    return true;
+}
+
+bool MDIFrm::recoverDatabase(QWidget* splash, QString* dbFile, const QString& reason) {
+    if (splash)
+        splash->hide();
+    const QString file = QDir::toNativeSeparators(*dbFile);
+    const QDateTime when = QDateTime::currentDateTime();
+    const QString aside = QDir::toNativeSeparators(startup::asideName(*dbFile, when));
+    const bool saved = backup::hasBackup(backup::folders(currentPath(), currImgPath()));
+    QString text = QStringLiteral("无法打开站点数据库“%1”。\n原因：%2\n\n").arg(file, reason);
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (saved) {
+        text += QStringLiteral("选择“是”：用“savedData”中的备份还原站点；\n"
+                               "选择“否”：从空白站点重新开始；\n选择“取消”：退出程序。\n"
+                               "还原或重新开始前，损坏的文件会改名保存为“%1”。")
+                    .arg(aside);
+        buttons |= QMessageBox::Cancel;
+    } else {
+        text += QStringLiteral("是否将损坏的文件改名保存为“%1”，从空白站点重新开始？\n"
+                               "选择“否”退出程序，文件保持原样。")
+                    .arg(aside);
+    }
+    const auto answer = ui::message(nullptr, text, QStringLiteral("错误"), QMessageBox::Question,
+                                    buttons);
+    const bool fromBackup = saved && answer == QMessageBox::Yes;
+    if (!fromBackup && answer != (saved ? QMessageBox::No : QMessageBox::Yes)) {
+        // The user chose to stop; the file stays as it is.
+        if (splash)
+            splash->close();
+        return false;
+    }
+    const startup::Recovered r = startup::recoverDatabase(currentPath(), *dbFile, fromBackup, when);
+    if (!r.ok) {
+        fail(splash, QStringLiteral("无法恢复站点数据库“%1”。\n原因：%2").arg(file, r.error));
+        return false;
+    }
+    *dbFile = r.databaseFile;
+    const sitedb::Outcome opened = sitedb::open(*dbFile);
+    if (!opened) {
+        fail(splash, QStringLiteral("无法打开站点数据库“%1”。\n原因：%2")
+                         .arg(QDir::toNativeSeparators(*dbFile), opened.error));
+        return false;
+    }
     return true;
 }
 

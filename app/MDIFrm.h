@@ -68,6 +68,9 @@ private:
     void startCompanion();
     void stopCompanion();
     void fail(QWidget* splash, const QString& text);
+    // Offers a way on when the site database cannot be opened: the backup, or a fresh
+    // start, with the damaged file kept. True once `dbFile` is open.
+    bool recoverDatabase(QWidget* splash, QString* dbFile, const QString& reason);
 
     QMdiArea* m_area = nullptr;
     qint64 m_companionPid = 0;

@@ -1,4 +1,5 @@
 #include "app/frmSplash.h"
+#include "app/startup.h"
 
 #include <QApplication>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral("3.05"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts (message box buttons, file dialogs, edit menus) in Chinese too.
+    if (!startup::loadQtTranslations())
+        qWarning("qtbase_zh_CN translation not found; Qt's own texts stay in English");
 
     auto* splash = new frmSplash();
     splash->show();

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace fileops {
 
 namespace {
@@ -48,15 +52,12 @@ bool replaceWith(const QString& from, const QString& to, QString* why,
     }
     QFile::setPermissions(partial,
                           QFile::permissions(partial) | QFile::WriteOwner | QFile::ReadOwner);
-    if (QFileInfo::exists(to) && !QFile::remove(to)) {
+    // One rename puts the copy over the target: at every moment one of the two files is
+    // there under the target's name.
+    if (::rename(QFile::encodeName(partial).constData(), QFile::encodeName(to).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(partial);
-        *why = QStringLiteral("无法替换文件“%1”").arg(QDir::toNativeSeparators(to));
-        return false;
-    }
-    if (!QFile::rename(partial, to)) {
-        QFile::remove(partial);
-        *why = QStringLiteral("无法复制“%1”到“%2”")
-                   .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to));
+        *why = QStringLiteral("无法替换文件“%1”：%2").arg(QDir::toNativeSeparators(to), reason);
         return false;
     }
     return true;

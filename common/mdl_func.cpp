@@ -51,12 +51,13 @@ QString toStoredHtml(const QString& markup, const QString& imgPath) {
     const int end = s.toLower().lastIndexOf(QLatin1String("</body>"));
     if (end >= 0)
         s.truncate(end);
-    s.replace(u'\'', QLatin1String("[&#39;]"));
+    // The working folder first: its path may itself hold an apostrophe.
     if (!imgPath.isEmpty()) {
         for (const QString& url : fileUrlsOf(imgPath))
             s.replace(url, QLatin1String("[imgpath]/"));
         s.replace(imgPath, QLatin1String("[imgpath]/"));
     }
+    s.replace(u'\'', QLatin1String("[&#39;]"));
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 
 namespace ui {
 
@@ -53,6 +54,16 @@ public:
         return dir;
     }
 
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& initial) override {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
+        if (!ok)
+            return std::nullopt;
+        return text;
+    }
+
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
 };
 
@@ -90,6 +101,11 @@ std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) {
 
 std::optional<QString> chooseFolder(QWidget* parent, const QString& title, const QString& initial) {
     return services().chooseFolder(parent, title, initial);
+}
+
+std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                               const QString& initial) {
+    return services().askText(parent, title, label, initial);
 }
 
 bool openUrl(const QUrl& url) {

@@ -34,6 +34,9 @@ public:
     // Asks for a folder. No value when the user cancels.
     virtual std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
                                                 const QString& initial) = 0;
+    // Asks for one line of text, offering `initial`. No value when the user cancels.
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title,
+                                           const QString& label, const QString& initial) = 0;
     // Opens an address with the desktop's default program.
     virtual bool openUrl(const QUrl& url) = 0;
 };
@@ -55,6 +58,8 @@ std::optional<QString> saveFile(QWidget* parent, const QString& filter,
 std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial = Qt::black);
 std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
                                     const QString& initial = {});
+std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                               const QString& initial = {});
 bool openUrl(const QUrl& url);
 
 } // namespace ui

@@ -26,7 +26,9 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -96,10 +98,16 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     tvw_nav->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tvw_nav->setContextMenuPolicy(Qt::NoContextMenu);
     tvw_nav->viewport()->installEventFilter(this);
+    // A move of the highlight with the keyboard is a pick of that node; the keyboard stays
+    // with the tree, though the page editor takes the focus when it is shown.
+    catalogTree::onKeyboardMove(tvw_nav, [this](QTreeWidgetItem*) {
+        tvw_nav_MouseUp(1, 0, 0, 0);
+        tvw_nav->setFocus();
+    });
     auto* navLayout = new QVBoxLayout(Frame_nav);
     navLayout->setContentsMargins(0, 0, 0, 0);
     navLayout->addWidget(tvw_nav);
-    Frame_nav->setFixedWidth(twips(2900));
+    Frame_nav->setMinimumWidth(twips(2900));
 
     mnuIns = named(new QMenu(this), QStringLiteral("mnuIns"));
     mnu_Refresh = named(mnuIns->addAction(QStringLiteral("刷新")), QStringLiteral("mnu_Refresh"));
@@ -142,8 +150,17 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     lbl_content =
         named(new QLabel(QStringLiteral("内   容："), pic_edit), QStringLiteral("lbl_content"));
     txt_content = named(new QPlainTextEdit(pic_edit), QStringLiteral("txt_content"));
-    txt_title->installEventFilter(this);
-    txt_content->installEventFilter(this);
+    // Any change of the title or the body leaves the page unsaved, however it was made
+    // (typed, pasted, cut with the mouse, composed by an input method); filling the panel
+    // from a record does not.
+    connect(txt_title, &QLineEdit::textChanged, this, [this] {
+        if (!m_filling)
+            mdl_ins::dataChanged = true;
+    });
+    connect(txt_content, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_filling)
+            mdl_ins::dataChanged = true;
+    });
     const QString slotCaptions[2] = {QStringLiteral("图片一："), QStringLiteral("图片二：")};
     for (int i = 0; i < 2; ++i) {
         const QString n = QString::number(i);
@@ -213,14 +230,17 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     StsBar->addWidget(m_status1, 1);
     StsBar->addWidget(m_status2, 1);
 
-    auto* top = new QHBoxLayout;
-    top->setSpacing(4);
+    // The tree's side can be widened for long names.
+    auto* top = named(new QSplitter(Qt::Horizontal, this), QStringLiteral("splitter"));
+    top->setChildrenCollapsible(false);
     top->addWidget(Frame_nav);
-    top->addWidget(Frame_optn, 1);
+    top->addWidget(Frame_optn);
+    top->setStretchFactor(1, 1);
+    top->setSizes({twips(2900), twips(10125 - 2900)});
     auto* main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 0);
     main->setSpacing(2);
-    main->addLayout(top, 1);
+    main->addWidget(top, 1);
     main->addWidget(frame_cmdDesign);
     main->addWidget(StsBar);
 
@@ -259,14 +279,14 @@ bool insDataFrm::eventFilter(QObject* watched, QEvent* event) {
             shift |= 2;
         if (me->modifiers() & Qt::AltModifier)
             shift |= 4;
-        // The tree picks a node when the button goes down, so the pick is made here.
+        // The tree picks a node when the button goes down, so the pick is made here. A left
+        // click beside a node's own row (its expand arrow, blank space) picks nothing.
         const QPoint p = me->position().toPoint();
+        QTreeWidgetItem* hit = tvw_nav->itemAt(p);
+        if (button == 1 && !(hit && tvw_nav->visualItemRect(hit).contains(p)))
+            return false;
         tvw_nav_MouseUp(button, shift, p.x(), p.y());
         return false;
-    }
-    if ((watched == txt_title || watched == txt_content) && event->type() == QEvent::KeyRelease) {
-        // txt_title_KeyUp, txt_content_KeyUp
-        mdl_ins::dataChanged = true;
     }
     if (watched == pic_edit && event->type() == QEvent::Resize)
         placePanel();
@@ -279,6 +299,7 @@ void insDataFrm::resizeEvent(QResizeEvent* event) {
 }
 
 void insDataFrm::clearFields() {
+    const QScopedValueRollback<bool> filling(m_filling, true);
     txt_title->clear();
     txt_content->clear();
     for (int i = 0; i < 2; ++i) {
@@ -402,6 +423,8 @@ void insDataFrm::showFormatPanel(const QString& format) {
     } else if (format == u"adv") {
         showStatus(t, QStringLiteral("高级设计格式"));
         advEditer->show();
+        // "保存" saves the page through the editor, as the editor's own button does.
+        cmd_ok->setEnabled(true);
     }
 }
 
@@ -426,7 +449,8 @@ void insDataFrm::placePanel() {
     const int slotCount =
         big || f == u"imgTxt03" ? 1 : (f.startsWith(QLatin1String("imgTxt")) ? 2 : 0);
     const int pw = pic_edit->width();
-    const int boxWidth = std::min(pw - twips(800), twips(8000));
+    // The boxes take the panel's width, less its margins.
+    const int boxWidth = pw - twips(800);
     int y = kHeadTop - vscrl->value();
 
     lbl_head->setGeometry(kLeft, y, std::max(pw - 2 * kLeft, 100), kBoxHeight);
@@ -517,6 +541,7 @@ void insDataFrm::setListHtml(const QString& html) {
 void insDataFrm::loadNodeData(const QString& format, QTreeWidgetItem* node) {
     if (!node)
         return;
+    const QScopedValueRollback<bool> filling(m_filling, true);
     const sitedb::Rows records = mdl_ins::loadRecords(catalogTree::key(node), node->text(0));
     if (!records.ok) {
         ui::message(this, records.error, QStringLiteral("提示"), QMessageBox::Critical);
@@ -605,6 +630,10 @@ void insDataFrm::cmd_img_Click(int index) {
 }
 
 void insDataFrm::cmd_ok_Click() {
+    if (currFormat == u"adv") {
+        advEditer->save();
+        return;
+    }
     const QString key = currNode ? catalogTree::key(currNode) : QString();
     const QString name = currNode ? currNode->text(0) : QString();
     const mdl_ins::PageFields fields{txt_title->text(), txt_content->toPlainText(),
@@ -713,6 +742,11 @@ void insDataFrm::mnu_Refresh_Click() {
     webMultiData->hide();
     pic_edit->hide();
     vscrl->hide();
+    // Nothing shown, nothing to act on: no record is picked and the buttons wait for a node.
+    m_currID.clear();
+    for (QPushButton* b : cmd_addData)
+        b->setEnabled(false);
+    cmd_ok->setEnabled(false);
 }
 
 #include "insDataFrm.moc"

@@ -131,6 +131,8 @@ private:
     QString m_currID;
     QString m_pendingList;
     bool m_listLoaded = false;
+    // The panel is being filled by the program, not edited by the user.
+    bool m_filling = false;
     QLabel* m_status1 = nullptr;
     QLabel* m_status2 = nullptr;
 };

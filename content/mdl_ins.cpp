@@ -135,42 +135,45 @@ SaveResult savePage(const QString& nodeKey, const QString& nodeName, const QStri
 
     const QString& t = level->table;
     const QString& c = level->ownerColumn;
-    const QString body = mdl_func::encode(fields.body);
+    // Empty values are stored as empty text, never as NULL.
+    const auto text = [](const QString& v) { return v.isNull() ? QStringLiteral("") : v; };
+    const QString body = text(mdl_func::encode(fields.body));
     // A one-picture page never names a second picture.
-    const QString picture2 = format == u"imgTxt03" ? QString() : fields.picture2;
+    const QString picture1 = text(fields.picture1);
+    const QString picture2 = format == u"imgTxt03" ? QStringLiteral("") : text(fields.picture2);
 
     if (format == u"txt") {
         if (isNew)
             return outcomeOf(sitedb::exec(QStringLiteral("INSERT INTO ") + t + u'(' + c +
                                               QStringLiteral(",value01,value02) VALUES(?,?,?);"),
-                                          {nodeName, fields.title, body}));
+                                          {nodeName, text(fields.title), body}));
         return outcomeOf(sitedb::exec(QStringLiteral("UPDATE ") + t +
                                           QStringLiteral(" SET value01 = ?, value02 = ? WHERE(") +
                                           c + QStringLiteral("=?);"),
-                                      {fields.title, body, nodeName}));
+                                      {text(fields.title), body, nodeName}));
     }
     if (format.startsWith(QLatin1String("imgTxt"))) {
         if (isNew)
             return outcomeOf(sitedb::exec(
                 QStringLiteral("INSERT INTO ") + t + u'(' + c +
                     QStringLiteral(",value01,value02,value03,value04) VALUES(?,?,?,?,?);"),
-                {nodeName, fields.title, body, fields.picture1, picture2}));
+                {nodeName, text(fields.title), body, picture1, picture2}));
         return outcomeOf(
             sitedb::exec(QStringLiteral("UPDATE ") + t +
                              QStringLiteral(" SET value01 = ?, value02 = ?, value03=?,value04=? "
                                             "WHERE(") +
                              c + QStringLiteral("=?);"),
-                         {fields.title, body, fields.picture1, picture2, nodeName}));
+                         {text(fields.title), body, picture1, picture2, nodeName}));
     }
     if (format == u"bigImg") {
         if (isNew)
             return outcomeOf(sitedb::exec(QStringLiteral("INSERT INTO ") + t + u'(' + c +
                                               QStringLiteral(",value01) VALUES(?,?);"),
-                                          {nodeName, fields.picture1}));
+                                          {nodeName, picture1}));
         return outcomeOf(sitedb::exec(QStringLiteral("UPDATE ") + t +
                                           QStringLiteral(" SET value01 = ? WHERE(") + c +
                                           QStringLiteral("=?);"),
-                                      {fields.picture1, nodeName}));
+                                      {picture1, nodeName}));
     }
     return {SaveResult::Failed, QStringLiteral("未知的显示格式：") + format};
 }

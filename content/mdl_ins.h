@@ -48,7 +48,8 @@ struct SaveResult {
 
 // Stores the page of a "txt", "imgTxt01", "imgTxt02", "imgTxt03" or "bigImg" node: inserts
 // its record when `isNew`, otherwise updates the node's records. The title is stored as
-// typed (a title of blanks only is refused for the text formats), the body encoded.
+// typed (a title of blanks only is refused for the text formats), the body encoded; an
+// empty value is stored as empty text, never as NULL.
 SaveResult savePage(const QString& nodeKey, const QString& nodeName, const QString& format,
                     bool isNew, const PageFields& fields);
 

@@ -4,6 +4,9 @@
 #include "common/workspace.h"
 
 #include <QHash>
+#include <QEvent>
+#include <QHeaderView>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace catalogTree {
@@ -24,6 +27,16 @@ void collect(QTreeWidgetItem* item, QList<QTreeWidgetItem*>& into) {
     for (int i = 0; i < item->childCount(); ++i)
         collect(item->child(i), into);
 }
+
+// A node whose tool-tip is always its whole name, however long and however renamed.
+class CatalogItem : public QTreeWidgetItem {
+public:
+    QVariant data(int column, int role) const override {
+        if (role == Qt::ToolTipRole)
+            return text(column);
+        return QTreeWidgetItem::data(column, role);
+    }
+};
 
 QTreeWidgetItem* sibling(QTreeWidgetItem* item, int step) {
     if (!item)
@@ -80,7 +93,7 @@ QIcon icon(const QString& imageKey) {
 
 QTreeWidgetItem* addNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& key,
                          const QString& text, const QString& imageKey, const QVariant& tag) {
-    auto* item = new QTreeWidgetItem;
+    auto* item = new CatalogItem;
     item->setText(0, text);
     item->setData(0, KeyRole, key);
     item->setData(0, TagRole, tag);
@@ -100,6 +113,12 @@ void fill(QTreeWidget* tree, const mdl_nov::Catalog& catalog) {
         tree->setProperty(kLastIndex, 0);
     tree->setRootIsDecorated(true);
     tree->setHeaderHidden(true);
+    // Long names are shown whole: the column is as wide as its longest name and the tree
+    // scrolls sideways.
+    tree->header()->setStretchLastSection(false);
+    tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     QTreeWidgetItem* rootItem =
         addNode(tree, nullptr, QStringLiteral("root"), catalog.siteName, folderImage, QVariant());
     rootItem->setExpanded(true);
@@ -169,6 +188,44 @@ QSet<QString> usedKeys(const QTreeWidget* tree) {
     for (QTreeWidgetItem* item : allItems(tree))
         keys.insert(key(item));
     return keys;
+}
+
+namespace {
+
+// Arms itself while the tree handles a key press, so the highlight moves made by that
+// key reach the window.
+class KeyboardMoves : public QObject {
+public:
+    KeyboardMoves(QTreeWidget* tree, std::function<void(QTreeWidgetItem*)> moved)
+        : QObject(tree), m_moved(std::move(moved)) {
+        tree->installEventFilter(this);
+        connect(tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* now) {
+            if (!m_armed || !now)
+                return;
+            m_armed = false;
+            m_moved(now);
+        });
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            m_armed = true;
+            // Disarmed once the tree has handled this key.
+            QTimer::singleShot(0, this, [this] { m_armed = false; });
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QTreeWidgetItem*)> m_moved;
+    bool m_armed = false;
+};
+
+} // namespace
+
+void onKeyboardMove(QTreeWidget* tree, std::function<void(QTreeWidgetItem*)> moved) {
+    new KeyboardMoves(tree, std::move(moved));
 }
 
 QTreeWidgetItem* previousSibling(QTreeWidgetItem* item) {

@@ -7,6 +7,7 @@
 #include "designer/mdl_nov.h"
 
 #include <QIcon>
+#include <functional>
 #include <QString>
 #include <Qt>
 
@@ -42,7 +43,7 @@ QTreeWidgetItem* addNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QStri
                          const QString& text, const QString& imageKey, const QVariant& tag);
 
 // Builds the tree from a loaded catalog into an empty tree: the root "root" with the site
-// name, expanded; level-1 keys "fst_" + n, level-2 "snd_" + Index of the parent + "_" + m,
+// name, expanded; every name shown whole (sideways scrolling, the name as tool-tip); level-1 keys "fst_" + n, level-2 "snd_" + Index of the parent + "_" + m,
 // level-3 "thd_" + Index of the parent + "_" + k; everything below the root collapsed.
 void fill(QTreeWidget* tree, const mdl_nov::Catalog& catalog);
 
@@ -57,6 +58,11 @@ QList<QTreeWidgetItem*> allItems(const QTreeWidget* tree);
 QTreeWidgetItem* findByKey(const QTreeWidget* tree, const QString& key);
 QTreeWidgetItem* findByText(const QTreeWidget* tree, const QString& text);
 QSet<QString> usedKeys(const QTreeWidget* tree);
+
+// Calls `moved` with the new current item whenever a key moves the tree's highlight
+// (arrows, Home, End, the page keys, typing a name), never for a click or for a change
+// the program makes itself.
+void onKeyboardMove(QTreeWidget* tree, std::function<void(QTreeWidgetItem*)> moved);
 
 // The siblings of an item: its parent's children, or the top-level items.
 QTreeWidgetItem* previousSibling(QTreeWidgetItem* item);

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -111,20 +112,28 @@ designFrm::designFrm(QWidget* parent) : QWidget(parent) {
     m_panel1->setObjectName(QStringLiteral("StsBar_panel1"));
     StsBar->addWidget(m_panel1, 1);
 
-    auto* left = new QVBoxLayout;
+    // The tree's side can be widened for long names.
+    splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splitter"));
+    splitter->setChildrenCollapsible(false);
+    auto* leftSide = new QWidget(splitter);
+    auto* left = new QVBoxLayout(leftSide);
+    left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(Frame_nav, 1);
     left->addWidget(frame_cmdNode);
-    auto* right = new QVBoxLayout;
+    auto* rightSide = new QWidget(splitter);
+    auto* right = new QVBoxLayout(rightSide);
+    right->setContentsMargins(0, 0, 0, 0);
     right->addWidget(Frame_optn, 1);
     right->addWidget(frame_cmdDesign);
-    auto* body = new QHBoxLayout;
-    body->addLayout(left, 0);
-    body->addLayout(right, 1);
-    Frame_nav->setFixedWidth(twips(3600));
-    frame_cmdNode->setFixedWidth(twips(3600));
+    leftSide->setMinimumWidth(twips(3600));
+    splitter->addWidget(leftSide);
+    splitter->addWidget(rightSide);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({twips(3600), twips(10125 - 3600)});
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(6, 6, 6, 0);
-    outer->addLayout(body, 1);
+    outer->addWidget(splitter, 1);
     outer->addWidget(StsBar);
 
     ppMnu = new QMenu(QStringLiteral("操作弹出"), this);
@@ -157,6 +166,16 @@ designFrm::designFrm(QWidget* parent) : QWidget(parent) {
 
     connect(tvw_nav, &QTreeWidget::itemPressed, this,
             [this](QTreeWidgetItem* item) { tvw_nav_NodeClick(item); });
+    // The current node is the highlighted one, however the highlight got there; a move by
+    // the keyboard shows the file's format as a click does.
+    connect(tvw_nav, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* now) {
+        if (now && now != mNode)
+            setCurrent(now);
+    });
+    catalogTree::onKeyboardMove(tvw_nav, [this](QTreeWidgetItem* now) {
+        setCurrent(now);
+        showFormatOf(now, false);
+    });
     tvw_nav->viewport()->installEventFilter(this);
     connect(tvw_nav->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
             [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
@@ -205,6 +224,9 @@ void designFrm::Form_Load() {
 void designFrm::Form_Activate() {
     wb_format->load(
         QUrl::fromLocalFile(workspace::currentPath() + QStringLiteral("tmplImg/welcome01.htm")));
+    // The welcome page describes no format and offers none to change.
+    showHint(QString());
+    cmd_mod->setEnabled(false);
 }
 
 bool designFrm::event(QEvent* event) {
@@ -216,8 +238,6 @@ bool designFrm::event(QEvent* event) {
         }
         Form_Activate();
     }
-    if (event->type() == QEvent::WindowActivate && isWindow())
-        Form_Activate();
     return QWidget::event(event);
 }
 
@@ -258,6 +278,8 @@ void designFrm::reloadTree() {
 
 void designFrm::setCurrent(QTreeWidgetItem* node) {
     mNode = node;
+    if (node && tvw_nav->currentItem() != node)
+        tvw_nav->setCurrentItem(node);
     updateCommands();
 }
 
@@ -307,18 +329,25 @@ void designFrm::tvw_nav_MouseUp(Qt::MouseButton button, const QPoint& pos) {
     updateCommands();
     if (button != Qt::LeftButton || !mNode)
         return;
-    // A file, or the root (which has no Tag).
-    if (catalogTree::tag(mNode).toBool())
+    // Only a click on a node's own row picks it: not its expand arrow, nor blank space.
+    QTreeWidgetItem* hit = tvw_nav->itemAt(pos);
+    if (hit != mNode || !tvw_nav->visualItemRect(hit).contains(pos))
         return;
-    const mdl_nov::Text format = mdl_nov::getAspFileName(catalogTree::level(mNode), mNode->text(0));
+    showFormatOf(mNode, true);
+}
+
+void designFrm::showFormatOf(QTreeWidgetItem* node, bool askWhenNone) {
+    cmd_mod->setEnabled(false);
+    // Only a file has a format; the root and folders have none.
+    if (!node || isRoot(node) || catalogTree::tag(node).toBool())
+        return;
+    const mdl_nov::Text format = mdl_nov::getAspFileName(catalogTree::level(node), node->text(0));
     if (!format.ok) {
         ui::message(this, format.error, QStringLiteral("提示"), QMessageBox::Critical);
         return;
     }
-    if (format.value != mdl_nov::noFormat)
+    if (mdl_dgnFrm::findFormat(format.value) || askWhenNone)
         right_canvas(format.value);
-    else
-        openModFile(false);
 }
 
 void designFrm::right_canvas(const QString& key) {
@@ -334,16 +363,19 @@ void designFrm::right_canvas(const QString& key) {
 
 void designFrm::openModFile(bool modal) {
     if (modal) {
-        dgnFrm_modFile dlg(this, this);
+        dgnFrm_modFile dlg(this, mNode, this);
         dlg.exec();
         return;
     }
-    if (m_modeless) {
+    if (m_modeless && m_modeless->isFor(mNode)) {
         m_modeless->raise();
         m_modeless->activateWindow();
         return;
     }
-    m_modeless = new dgnFrm_modFile(this, this);
+    // One open for another page gives way: each acts on the page it was opened for.
+    if (m_modeless)
+        m_modeless->close();
+    m_modeless = new dgnFrm_modFile(this, mNode, this);
     m_modeless->setAttribute(Qt::WA_DeleteOnClose);
     m_modeless->show();
 }
@@ -371,9 +403,25 @@ void designFrm::ppMnu_del_Click() {
         return;
     }
     const QString name = mNode->text(0);
-    const auto answer = ui::message(
-        this, QStringLiteral("确实要删除“") + name + QStringLiteral("”项吗？"),
-        QStringLiteral("警告"), QMessageBox::Question, QMessageBox::Ok | QMessageBox::Cancel);
+    // What goes with the node is told on a second line.
+    const mdl_nov::Branch branch = mdl_nov::branchOf(catalogTree::level(mNode), name);
+    if (!branch.ok) {
+        ui::message(this, branch.error, QStringLiteral("提示"), QMessageBox::Critical);
+        return;
+    }
+    QStringList parts;
+    if (branch.folders > 0)
+        parts << QStringLiteral("%1 个目录").arg(branch.folders);
+    if (branch.files > 0)
+        parts << QStringLiteral("%1 个文件").arg(branch.files);
+    if (branch.records > 0)
+        parts << QStringLiteral("%1 条数据").arg(branch.records);
+    QString question = QStringLiteral("确实要删除“") + name + QStringLiteral("”项吗？");
+    if (!parts.isEmpty())
+        question += QStringLiteral("\n将同时删除：") + parts.join(QStringLiteral("、")) +
+                    QStringLiteral("。");
+    const auto answer = ui::message(this, question, QStringLiteral("警告"), QMessageBox::Question,
+                                    QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return;
     const sitedb::Outcome out = mdl_nov::delNode(catalogTree::level(mNode), name);
@@ -471,16 +519,14 @@ void designFrm::tvw_nav_AfterLabelEdit(const QString& newText) {
     case mdl_nov::NameCheck::Ok:
         break;
     }
-    // The root's label is only a label: the site name is set with the organisation data.
-    if (isRoot(node))
-        return;
+    // Renaming the root renames the site.
     const sitedb::Outcome out = mdl_nov::renNode(catalogTree::level(node), m_editOldName, newText);
     if (!out) {
         ui::message(this, out.error, QStringLiteral("提示"), QMessageBox::Critical);
         reloadTree();
         return;
     }
-    node->setText(0, newText);
+    node->setText(0, mdl_nov::nodeName(newText));
     Q_EMIT catalogChanged();
 }
 

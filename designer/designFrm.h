@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QSplitter;
 class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -43,6 +44,8 @@ public:
     QFrame* frame_cmdDesign = nullptr;
     QPushButton* cmd_mod = nullptr;
     QStatusBar* StsBar = nullptr;
+    // Between the tree's side and the preview: drawn to widen the tree.
+    QSplitter* splitter = nullptr;
 
     QMenu* ppMnu = nullptr;
     QAction* ppMnu_addCat = nullptr;
@@ -94,6 +97,9 @@ private:
     // Enables the commands that add below the current node and move it.
     void updateCommands();
     void moveNode(bool up);
+    // Shows a file's format as a click on it does; a file without a known format opens
+    // the change-format dialog only when `askWhenNone`.
+    void showFormatOf(QTreeWidgetItem* node, bool askWhenNone);
     void openModFile(bool modal);
     void showHint(const QString& text);
 

@@ -54,6 +54,6 @@ void dgnFrm_addCat::cmd_cfm_Click() {
         txt_Name->setFocus();
         return;
     }
-    nodeDialogs::appendNode(m_designer, name, true);
+    nodeDialogs::appendNode(m_designer, result.name, true);
     accept();
 }

@@ -38,6 +38,6 @@ void dgnFrm_addFile::cmd_cfm_Click() {
         txt_Name->setFocus();
         return;
     }
-    nodeDialogs::appendNode(m_designer, name, false);
+    nodeDialogs::appendNode(m_designer, result.name, false);
     accept();
 }

@@ -118,6 +118,18 @@ QString dgnFrm_picker::selectedModel() const {
     return {};
 }
 
+void dgnFrm_picker::selectModel(const QString& key) {
+    for (int i = 0; i < disModelObj.size(); ++i) {
+        if (disModelObj[i]->model() != key)
+            continue;
+        disModelObj_click(i);
+        const int bottom = m_tilePos.value(i).y() + twips(kTileHeight);
+        if (bottom > Picture1->height())
+            vscrl->setValue(std::min(vscrl->maximum(), bottom - Picture1->height()));
+        return;
+    }
+}
+
 void dgnFrm_picker::layoutFormatTiles(const mdl_dgnFrm::FormatTable& table) {
     vscrl->setValue(0);
     while (disModelObj.size() > 1)

@@ -34,6 +34,9 @@ public:
 
     // The key of the first selected tile, or empty when none is.
     QString selectedModel() const;
+    // Selects the tile of `key` and scrolls it into view; the selection stays when no
+    // tile shows that key.
+    void selectModel(const QString& key);
 
     // Shows one tile per row of the table, three to a row, and selects the first.
     void layoutFormatTiles(const mdl_dgnFrm::FormatTable& table);

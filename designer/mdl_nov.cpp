@@ -230,7 +230,12 @@ bool existNode(const QString& name) {
     return nameTaken(name, &error);
 }
 
-NameCheck checkNewName(const QString& name) {
+QString nodeName(const QString& typed) {
+    return typed.trimmed();
+}
+
+NameCheck checkNewName(const QString& typed) {
+    const QString name = nodeName(typed);
     if (existNode(name))
         return NameCheck::Duplicate;
     if (name.isEmpty())
@@ -288,9 +293,8 @@ sitedb::Outcome delNode(Level level, const QString& name) {
     return sitedb::execAll(st);
 }
 
-sitedb::Outcome renNode(Level level, const QString& oldName, const QString& newName) {
-    if (level == Level::None)
-        return {};
+sitedb::Outcome renNode(Level level, const QString& oldName, const QString& typedName) {
+    const QString newName = nodeName(typedName);
     QString error;
     if (nameTaken(newName, &error))
         return sitedb::Outcome::failure(error.isEmpty() ? QStringLiteral("已存在重名，更改名称!")
@@ -329,9 +333,97 @@ sitedb::Outcome renNode(Level level, const QString& oldName, const QString& newN
         };
         break;
     case Level::None:
+        // The root's name is the site's name.
+        st = {{QStringLiteral("UPDATE user_info SET webName = ?"), {newName}}};
         break;
     }
     return sitedb::execAll(st);
+}
+
+Number countRecords(Level level, const QString& name) {
+    Number n;
+    const QString table = contentTable(level);
+    if (table.isEmpty()) {
+        n.value = 0;
+        return n;
+    }
+    const sitedb::Rows rows = sitedb::query(QStringLiteral("SELECT COUNT(*) AS n FROM ") + table +
+                                                QStringLiteral(" WHERE ") + catalogTable(level) +
+                                                QStringLiteral(" = ?"),
+                                            {name});
+    if (!rows.ok) {
+        n.ok = false;
+        n.error = rows.error;
+        return n;
+    }
+    n.value = rows.first().integer(QStringLiteral("n"));
+    return n;
+}
+
+Branch branchOf(Level level, const QString& name) {
+    Branch b;
+    // The rows below the node and their records, as delNode finds them.
+    const QString secondsOfFirst =
+        QStringLiteral("SELECT secondCatalog FROM secondCatalog WHERE firstCatalog = ?");
+    QList<sitedb::Statement> counts;
+    const auto add = [&](const QString& table, const QString& where, const QString& kind) {
+        counts << sitedb::Statement{QStringLiteral("SELECT '") + kind +
+                                        QStringLiteral("' AS kind, [catalog] AS folder, COUNT(*) AS n "
+                                                       "FROM ") +
+                                        table + QStringLiteral(" WHERE ") + where +
+                                        QStringLiteral(" GROUP BY [catalog]"),
+                                    {name}};
+    };
+    const auto addRecords = [&](const QString& table, const QString& where) {
+        counts << sitedb::Statement{QStringLiteral("SELECT 'records' AS kind, 0 AS folder, "
+                                                   "COUNT(*) AS n FROM ") +
+                                        table + QStringLiteral(" WHERE ") + where,
+                                    {name}};
+    };
+    switch (level) {
+    case Level::First:
+        add(kSecond, QStringLiteral("firstCatalog = ?"), QStringLiteral("nodes"));
+        add(kThird, QStringLiteral("secondCatalog IN (") + secondsOfFirst + u')',
+            QStringLiteral("nodes"));
+        addRecords(QStringLiteral("content01"), QStringLiteral("firstCatalog = ?"));
+        addRecords(QStringLiteral("content02"), QStringLiteral("secondCatalog IN (") +
+                                                    secondsOfFirst + u')');
+        addRecords(QStringLiteral("content03"),
+                   QStringLiteral("thirdCatalog IN (SELECT thirdCatalog FROM thirdCatalog WHERE "
+                                  "secondCatalog IN (") +
+                       secondsOfFirst + QStringLiteral("))"));
+        break;
+    case Level::Second:
+        add(kThird, QStringLiteral("secondCatalog = ?"), QStringLiteral("nodes"));
+        addRecords(QStringLiteral("content02"), QStringLiteral("secondCatalog = ?"));
+        addRecords(QStringLiteral("content03"),
+                   QStringLiteral("thirdCatalog IN (SELECT thirdCatalog FROM thirdCatalog WHERE "
+                                  "secondCatalog = ?)"));
+        break;
+    case Level::Third:
+        addRecords(QStringLiteral("content03"), QStringLiteral("thirdCatalog = ?"));
+        break;
+    case Level::None:
+        break;
+    }
+    for (const sitedb::Statement& st : counts) {
+        const sitedb::Rows rows = sitedb::query(st.sql, st.args);
+        if (!rows.ok) {
+            b.ok = false;
+            b.error = rows.error;
+            return b;
+        }
+        for (const sitedb::Row& r : rows.rows) {
+            const qint64 n = r.integer(QStringLiteral("n"));
+            if (r.text(QStringLiteral("kind")) == u"records")
+                b.records += n;
+            else if (r.flag(QStringLiteral("folder")))
+                b.folders += n;
+            else
+                b.files += n;
+        }
+    }
+    return b;
 }
 
 sitedb::Outcome setAspFileName(Level level, const QString& name, const QString& key) {
@@ -377,6 +469,9 @@ sitedb::Outcome changeFormat(Level level, const QString& name, const QString& ke
     // Only a file has a display format.
     if (own.isEmpty() || own.first().flag(QStringLiteral("catalog")))
         return sitedb::Outcome::failure(QStringLiteral("没有在左边选择栏目！"));
+    // The same format again keeps the records as they are.
+    if (own.first().text(QStringLiteral("aspFileName")) == key)
+        return {};
 
     QString empty = QStringLiteral("UPDATE ") + contentTable(level) + QStringLiteral(" SET ");
     for (int i = 1; i <= 15; ++i) {
@@ -395,9 +490,11 @@ sitedb::Outcome changeFormat(Level level, const QString& name, const QString& ke
     });
 }
 
-AddResult addNode(Level parentLevel, const QString& parentName, const QString& name, bool folder,
-                  const QString& formatKey) {
+AddResult addNode(Level parentLevel, const QString& parentName, const QString& typedName,
+                  bool folder, const QString& formatKey) {
     AddResult res;
+    const QString name = nodeName(typedName);
+    res.name = name;
     res.level = childLevel(parentLevel);
     if (name.isEmpty()) {
         res.status = AddResult::EmptyName;

@@ -82,13 +82,18 @@ bool existNode(const QString& name);
 sitedb::Outcome delNode(Level level, const QString& name);
 
 // Renames a node's row and carries the new name into its descendants' parent columns
-// and its content records' owner column, in one transaction. The caller checks the new
-// name first (renameCheck). Nothing happens for Level::None.
-sitedb::Outcome renNode(Level level, const QString& oldName, const QString& newName);
+// and its content records' owner column, in one transaction. The new name is taken
+// without its surrounding blanks and checked as checkNewName does. The root
+// (Level::None) is the site: its new name is stored as the site name `webName`.
+sitedb::Outcome renNode(Level level, const QString& oldName, const QString& typedName);
 
-// Why a name may not be given to a node, checked in this order.
+// The name a typed name is checked and stored under: without surrounding blanks.
+QString nodeName(const QString& typed);
+
+// Why a name may not be given to a node, checked in this order (on the name without its
+// surrounding blanks: "新闻 " is "新闻", and blanks alone are empty).
 enum class NameCheck { Ok, Duplicate, Empty };
-NameCheck checkNewName(const QString& name);
+NameCheck checkNewName(const QString& typed);
 
 // Stores a display-format key in a node's row.
 sitedb::Outcome setAspFileName(Level level, const QString& name, const QString& key);
@@ -102,8 +107,23 @@ struct Text {
 Text getAspFileName(Level level, const QString& name);
 
 // Gives a file another display format: empties field01..field15 and value01..value15 of
-// all its content records (the records stay) and stores the key, in one transaction.
+// all its content records (the records stay) and stores the key, in one transaction. The
+// format the file already has writes nothing.
 sitedb::Outcome changeFormat(Level level, const QString& name, const QString& key);
+
+// How many content records a node owns (0 for the root).
+Number countRecords(Level level, const QString& name);
+
+// What goes with a node when it is deleted: the folders and files below it and the
+// content records of it and of everything below it.
+struct Branch {
+    qint64 folders = 0;
+    qint64 files = 0;
+    qint64 records = 0;
+    bool ok = true;
+    QString error;
+};
+Branch branchOf(Level level, const QString& name);
 
 // Adding a node below a parent.
 struct AddResult {
@@ -116,6 +136,7 @@ struct AddResult {
         Failed      // a statement failed; see error
     };
     Status status = Failed;
+    QString name;              // the name stored: the typed one without surrounding blanks
     Level level = Level::None; // the level of the new node
     qint64 orderID = 0;
     QString error;
@@ -124,9 +145,9 @@ struct AddResult {
 // Adds a folder (`folder` true) or a file with the display format `formatKey` as the last
 // child of the parent of level `parentLevel` named `parentName` (None: the root).
 // Folders go on levels 1 and 2, files on levels 1 to 3, and only below the root or a
-// folder row. The name must be new and not empty.
-AddResult addNode(Level parentLevel, const QString& parentName, const QString& name, bool folder,
-                  const QString& formatKey = {});
+// folder row. The name, without its surrounding blanks, must be new and not empty.
+AddResult addNode(Level parentLevel, const QString& parentName, const QString& typedName,
+                  bool folder, const QString& formatKey = {});
 
 // A tree key for a new node: the prefix, "_" and a random whole number from 0 to 10000
 // that no key in `used` already has.

@@ -8,6 +8,7 @@
 #include "richtext/insertDialog.h"
 
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -51,8 +52,10 @@ advEdit::advEdit(QWidget* parent) : richEditBase(mdl_richtext::fullToolbar(), pa
         if (insertDialog::open(this, key))
             mdl_ins::dataChanged = true;
     });
-    // Every edit of the design view is a change the content window asks about.
+    // Every edit of the design view or of the code is a change the content window asks
+    // about; what the editor writes into the code view itself is not.
     connect(this, &richEditBase::designEdited, this, [] { mdl_ins::dataChanged = true; });
+    connect(txt_code, &QPlainTextEdit::textChanged, this, [] { mdl_ins::dataChanged = true; });
 }
 
 QString advEdit::innerHTML() const {
@@ -96,17 +99,19 @@ void advEdit::sstb_Click(int tab) {
     switch (tab) {
     case 0:
         if (left == 1)
-            setDesignDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath));
+            setDesignDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath), true);
         else if (left == 2)
-            setDesignDocument(m_previewDoc);
+            setDesignDocument(m_previewDoc, true);
         setToolbarEnabled(true);
         DHTMLEditer->setFocus();
         break;
-    case 1:
+    case 1: {
+        const QSignalBlocker quiet(txt_code);
         txt_code->setPlainText(
             mdl_func::toStoredHtml(left == 2 ? m_previewDoc : designDocument(), imgPath));
         setToolbarEnabled(false);
         break;
+    }
     case 2:
         if (left == 1)
             setPreviewDocument(mdl_func::fromStoredHtml(txt_code->toPlainText(), imgPath));

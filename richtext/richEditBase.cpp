@@ -2,6 +2,7 @@
 
 #include "common/dialogs.h"
 #include "common/mdl_func.h"
+#include "common/uiServices.h"
 #include "common/workspace.h"
 #include "richtext/dlgFrm_font.h"
 #include "richtext/pageBridge.h"
@@ -23,6 +24,9 @@ public:
     Q_INVOKABLE void contentChanged(const QString& bodyHtml, int version, bool byKey) {
         m_editor->pageEdited(bodyHtml, version, byKey);
     }
+    Q_INVOKABLE void contentSettled(const QString& bodyHtml, int version) {
+        m_editor->pageSettled(bodyHtml, version);
+    }
 
 private:
     richEditBase* m_editor;
@@ -34,8 +38,13 @@ richEditBase::richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidg
     : QWidget(parent) {
     tlBar = new QToolBar(this);
     tlBar->setObjectName(QStringLiteral("tlBar"));
-    tlBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    tlBar->setIconSize(QSize(20, 20));
+    // Captions under the icons, so "保存", "插入图" or "flash" can be found by name.
+    tlBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    // A smaller caption, so the whole row fits the editor's width.
+    QFont captions = tlBar->font();
+    captions.setPointSizeF(captions.pointSizeF() * 0.85);
+    tlBar->setFont(captions);
+    tlBar->setIconSize(QSize(18, 18));
     const QString icons = workspace::currentPath() + QStringLiteral("editor/icons/");
     for (const mdl_richtext::ToolButton& b : buttons) {
         QAction* a = tlBar->addAction(b.caption);
@@ -97,8 +106,9 @@ void richEditBase::setAspFileName(const QString& key) {
     emit aspFileNameChanged();
 }
 
-void richEditBase::setDesignDocument(const QString& markup) {
+void richEditBase::setDesignDocument(const QString& markup, bool readAsShown) {
     m_designDoc = markup;
+    m_readAsShown = readAsShown;
     ++m_version;
     showDocument(DHTMLEditer, m_designDoc, m_version, true);
 }
@@ -107,11 +117,21 @@ void richEditBase::pageEdited(const QString& bodyHtml, int version, bool byKey) 
     // An edit made on a document the program has since replaced is stale.
     if (version != m_version)
         return;
+    // Only a change of the page counts: a key that changes nothing (an arrow, the Enter
+    // that closed a message box) does not.
     const QString doc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
-    if (doc == m_designDoc && !byKey)
+    if (doc == m_designDoc || doc == m_shownDoc)
         return;
     m_designDoc = doc;
     emit designEdited(byKey);
+}
+
+void richEditBase::pageSettled(const QString& bodyHtml, int version) {
+    if (version != m_version)
+        return;
+    m_shownDoc = QStringLiteral("<body>") + bodyHtml + QStringLiteral("</body>");
+    if (m_readAsShown)
+        m_designDoc = m_shownDoc;
 }
 
 void richEditBase::runScript(const QString& script) {
@@ -141,9 +161,17 @@ void richEditBase::toolButtonClicked(const mdl_richtext::ToolButton& button) {
         DHTMLEditer->page()->triggerAction(actions.value(button.command));
         break;
     }
-    case Action::Link:
-        runScript(QStringLiteral("askLink();"));
+    case Action::Link: {
+        // The selection is kept while the address is asked for, and linked afterwards.
+        runScript(QStringLiteral("keepSelection();"));
+        const std::optional<QString> address =
+            ui::askText(this, QStringLiteral("超连接"), QStringLiteral("超连接地址："),
+                        QStringLiteral("http://"));
+        const QString to = address ? address->trimmed() : QString();
+        if (!to.isEmpty() && to != u"http://")
+            runScript(QStringLiteral("linkTo(") + jsString(to) + QStringLiteral(");"));
         break;
+    }
     case Action::Color: {
         dlgFrm_font dialog(this);
         if (dialog.exec() == QDialog::Accepted && !dialog.script().isEmpty())

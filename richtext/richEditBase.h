@@ -46,8 +46,10 @@ Q_SIGNALS:
 protected:
     richEditBase(const QList<mdl_richtext::ToolButton>& buttons, QWidget* parent);
 
-    // Sets the design view's document.
-    void setDesignDocument(const QString& markup);
+    // Sets the design view's document. With `readAsShown` (a page the user wrote in the
+    // code view) the page read back becomes the view's own, balanced form once the view
+    // has taken it; otherwise it reads as written until the user edits it.
+    void setDesignDocument(const QString& markup, bool readAsShown = false);
     // A toolbar button was pressed; the base runs the editing commands.
     virtual void toolButtonClicked(const mdl_richtext::ToolButton& button);
     void setToolbarEnabled(bool enabled);
@@ -60,9 +62,15 @@ protected:
 private:
     friend class EditorBridge;
     void pageEdited(const QString& bodyHtml, int version, bool byKey);
+    // The view has shown a document the program wrote; it holds it in this form.
+    void pageSettled(const QString& bodyHtml, int version);
     void runScript(const QString& script);
 
     QString m_designDoc = QStringLiteral("<body></body>");
+    // The document as the view holds what the program last wrote: a report of that same
+    // page is no edit.
+    QString m_shownDoc;
+    bool m_readAsShown = false;
     QString m_aspFileName = QStringLiteral("none");
     int m_version = 0;
     bool m_ready = false;

@@ -1,5 +1,6 @@
 #include "sitedb/sitedb.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -102,6 +103,31 @@ bool isOpen() {
 
 QString currentFile() {
     return isOpen() ? conn().databaseName() : QString();
+}
+
+QString findIn(const QString& folder) {
+    const QString exact = QString::fromLatin1(fileName);
+    if (QFileInfo(folder + exact).isFile())
+        return folder + exact;
+    const QStringList found =
+        QDir(folder).entryList({exact}, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : found) {
+        if (name.compare(exact, Qt::CaseInsensitive) == 0)
+            return folder + name;
+    }
+    return {};
+}
+
+Outcome checkWritable() {
+    if (!isOpen())
+        return Outcome::failure(QStringLiteral("站点数据库没有打开"));
+    QSqlDatabase db = conn();
+    if (!db.transaction())
+        return Outcome::failure(describe(db.lastError()));
+    // Creating a table writes the file and its journal beside it; nothing of it stays.
+    const Outcome made = exec(QStringLiteral("CREATE TABLE orvane_write_check(x INTEGER)"));
+    db.rollback();
+    return made;
 }
 
 Outcome open(const QString& file) {

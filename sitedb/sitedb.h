@@ -65,11 +65,19 @@ struct Statement {
     QVariantList args;
 };
 
+// The site database of a folder (ending with "/"): the file named "dalmbuilder.tdc" in
+// any letter case, as a site copied from another system or out of an archive may spell
+// it; the exact name is preferred. Empty when the folder holds none.
+QString findIn(const QString& folder);
+
 // Opens `conn` on the given file and checks that it is a site database. A file that is
 // missing, unreadable or not a site database fails with the reason.
 Outcome open(const QString& file);
 void close();
 bool isOpen();
+// Whether the open database can be written: a change is made and rolled back, so a file
+// or folder that cannot be written fails here with the reason, not at the first save.
+Outcome checkWritable();
 QSqlDatabase conn();
 // The file `conn` is open on, or empty.
 QString currentFile();

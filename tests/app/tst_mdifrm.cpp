@@ -1,5 +1,6 @@
 #include "app/MDIFrm.h"
 #include "app/frmSplash.h"
+#include "app/startup.h"
 #include "chrome/aboutFrm.h"
 #include "common/workspace.h"
 #include "server/dlgFrm.h"
@@ -7,8 +8,10 @@
 #include "scriptedUi.h"
 #include "sitedb/sitedb.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QToolBar>
@@ -17,7 +20,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <unistd.h>
 
 class TestMdiFrm : public QObject {
     Q_OBJECT
@@ -26,7 +33,12 @@ private Q_SLOTS:
     void loadTitlesFrameWithSiteName();
     void loadWithEmptySiteName();
     void missingPristineCopyStopsWithMessage();
-    void brokenDatabaseStopsWithMessage();
+    void brokenDatabaseOffersAWayOn_data();
+    void brokenDatabaseOffersAWayOn();
+    void siteCopiedInUnderCapitalsOpens();
+    void unwritableSiteIsToldAtStart();
+    void unusableNamedFolderIsTold();
+    void qtTextsAreChinese();
     void splashOpensFrameOnThirdTick();
     void encodeAndDecodeAreOffered();
     void closingUnloadsEveryWindow_data();
@@ -112,18 +124,122 @@ void TestMdiFrm::missingPristineCopyStopsWithMessage() {
     QVERIFY(ui.last().text.contains("dalmbuilder.tdc"));
 }
 
-void TestMdiFrm::brokenDatabaseStopsWithMessage() {
+void TestMdiFrm::brokenDatabaseOffersAWayOn_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<QString>("site"); // the site opened, or empty when the program ends
+    QTest::newRow("no backup, start afresh") << false << QMessageBox::Yes << "";
+    QTest::newRow("no backup, stop") << false << QMessageBox::No << "-";
+    QTest::newRow("backup restored") << true << QMessageBox::Yes << "备份的站点";
+    QTest::newRow("backup there, start afresh") << true << QMessageBox::No << "";
+    QTest::newRow("backup there, stop") << true << QMessageBox::Cancel << "-";
+}
+
+void TestMdiFrm::brokenDatabaseOffersAWayOn() {
+    QFETCH(bool, backup);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QString, site);
     TempInstall inst;
+    if (backup) {
+        QVERIFY(inst.openSite());
+        QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("备份的站点")));
+        sitedb::close();
+        QDir().mkpath(inst.currentPath() + "savedData");
+        QVERIFY(QFile::rename(inst.defaultWorkPath() + "dalmbuilder.tdc",
+                              inst.currentPath() + "savedData/dalmbuilder.tdc"));
+        inst.write("savedData/logo.gif", "GIF89a");
+    }
+    const QString db = inst.defaultWorkPath() + "dalmbuilder.tdc";
     inst.write("userImages/dalmbuilder.tdc", QByteArray(2048, '\x7f'));
+    ScriptedUi ui;
+    ui.answers.enqueue(answer);
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QCOMPARE(frm.load(nullptr, inst.currentPath()), site != u"-");
+    QCOMPARE(ui.messages.size(), 1);
+    QVERIFY(ui.last().text.startsWith(QStringLiteral("无法打开站点数据库“") + db + "”"));
+    QCOMPARE(ui.last().buttons.testFlag(QMessageBox::Cancel), backup);
+    const QStringList aside =
+        QDir(inst.defaultWorkPath()).entryList({"dalmbuilder.tdc.damaged-*"}, QDir::Files);
+    if (site == u"-") {
+        // The user's file is left as it was.
+        QCOMPARE(QFile(db).size(), 2048);
+        QVERIFY(aside.isEmpty());
+        return;
+    }
+    // The damaged file is kept, named in the question, and the site opens.
+    QCOMPARE(aside.size(), 1);
+    QCOMPARE(QFile(inst.defaultWorkPath() + aside.front()).size(), 2048);
+    QVERIFY(ui.last().text.contains(aside.front()));
+    QVERIFY(sitedb::isOpen());
+    QCOMPARE(sitedb::userInfo("webName"), site);
+    QCOMPARE(QFile::exists(inst.defaultWorkPath() + "logo.gif"), site == u"备份的站点");
+}
+
+void TestMdiFrm::siteCopiedInUnderCapitalsOpens() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("复制来的站点")));
+    sitedb::close();
+    QVERIFY(QFile::rename(inst.defaultWorkPath() + "dalmbuilder.tdc",
+                          inst.defaultWorkPath() + "DALMBUILDER.TDC"));
+    inst.write("userImages/photo.jpg", "jpg");
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QVERIFY(ui.messages.isEmpty());
+    QCOMPARE(frm.windowTitle(), QStringLiteral("复制来的站点--Orvane自动建站系列软件"));
+    QVERIFY(QFile::exists(inst.defaultWorkPath() + "photo.jpg"));
+}
+
+void TestMdiFrm::unwritableSiteIsToldAtStart() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    sitedb::close();
+    // A file that cannot be written; the administrator needs the immutable mark for that.
+    const QString db = inst.defaultWorkPath() + "dalmbuilder.tdc";
+    QFile::setPermissions(db, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const bool admin = ::geteuid() == 0;
+    if (admin && QProcess::execute("chattr", {"+i", db}) != 0)
+        QSKIP("the immutable mark is not available here");
+    const auto unmark = qScopeGuard([&] {
+        if (admin)
+            QProcess::execute("chattr", {"-i", db});
+    });
     ScriptedUi ui;
     MDIFrm frm;
     frm.setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(!frm.load(nullptr, inst.currentPath()));
+    QVERIFY(!frm.isVisible());
     QCOMPARE(ui.messages.size(), 1);
-    QVERIFY(ui.last().text.startsWith(QStringLiteral("无法打开站点数据库")));
-    QVERIFY(ui.last().text.contains(inst.defaultWorkPath() + "dalmbuilder.tdc"));
-    // The user's file is left as it was.
-    QCOMPARE(QFile(inst.defaultWorkPath() + "dalmbuilder.tdc").size(), 2048);
+    QCOMPARE(ui.last().title, QStringLiteral("错误"));
+    QVERIFY(ui.last().text.startsWith(QStringLiteral("站点数据库“") + inst.defaultWorkPath() +
+                                      "dalmbuilder.tdc”无法写入"));
+    QVERIFY2(ui.last().text.contains("原因："), qPrintable(ui.last().text));
+}
+
+void TestMdiFrm::unusableNamedFolderIsTold() {
+    TempInstall inst;
+    inst.write("initPath.ini", "/media/usb/site/\r\n");
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QCOMPARE(ui.messages.size(), 1);
+    QCOMPARE(ui.last().title, QStringLiteral("警告"));
+    QVERIFY(ui.last().text.contains("/media/usb/site/"));
+    QCOMPARE(frm.currImgPath(), inst.defaultWorkPath());
+}
+
+void TestMdiFrm::qtTextsAreChinese() {
+    QVERIFY(startup::loadQtTranslations());
+    QMessageBox box(QMessageBox::Question, "提示", "?",
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+    QCOMPARE(box.button(QMessageBox::Yes)->text().left(1), QStringLiteral("是"));
+    QCOMPARE(box.button(QMessageBox::No)->text().left(1), QStringLiteral("否"));
 }
 
 void TestMdiFrm::splashOpensFrameOnThirdTick() {

@@ -1,8 +1,10 @@
 #include "app/startup.h"
 #include "fixture.h"
+#include "sitedb/sitedb.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -25,8 +27,13 @@ private Q_SLOTS:
     void missingIniIsCreated();
     void namedFolderWithDatabaseIsUsed();
     void namedFolderWithoutSeparatorIsUsed();
-    void namedFolderMissingFallsBack();
-    void namedFolderWithoutDatabaseIsNeverEmptied();
+    void unusableNamedFolderIsToldAndKept_data();
+    void unusableNamedFolderIsToldAndKept();
+    void unreadableIniIsTold();
+    void databaseInAnyLetterCase_data();
+    void databaseInAnyLetterCase();
+    void recoveryKeepsTheDamagedFile_data();
+    void recoveryKeepsTheDamagedFile();
     void defaultFolderWithDatabaseKeepsItsFiles();
     void defaultFolderMissingIsCreated();
     void pristineFolderNameIgnoresCase();
@@ -45,6 +52,17 @@ void TestStartup::firstLine_data() {
     QTest::newRow("gbk") << QByteArray(gbk.encode(QStringLiteral("/srv/站点/")))
                          << QStringLiteral("/srv/站点/");
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF/a/") << "/a/";
+    const auto utf16 = [](QStringConverter::Encoding e, bool bom) {
+        QStringEncoder enc(e, bom ? QStringConverter::Flag::WriteBom
+                                  : QStringConverter::Flag::Default);
+        return QByteArray(enc.encode(QStringLiteral("/srv/站点/\r\n第二行")));
+    };
+    QTest::newRow("utf-16 little-endian with mark")
+        << utf16(QStringConverter::Utf16LE, true) << QStringLiteral("/srv/站点/");
+    QTest::newRow("utf-16 big-endian with mark")
+        << utf16(QStringConverter::Utf16BE, true) << QStringLiteral("/srv/站点/");
+    QTest::newRow("utf-16 without mark")
+        << utf16(QStringConverter::Utf16LE, false) << QStringLiteral("/srv/站点/");
 }
 
 void TestStartup::firstLine() {
@@ -95,7 +113,7 @@ void TestStartup::namedFolderWithDatabaseIsUsed() {
     const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
     QCOMPARE(ws.workPath, named);
     QVERIFY(!ws.reseeded);
-    QVERIFY(!ws.iniReset);
+    QVERIFY(ws.warnings.isEmpty());
     // The default folder is not touched.
     QVERIFY(QFile::exists(inst.defaultWorkPath() + "keep.jpg"));
 }
@@ -112,32 +130,118 @@ void TestStartup::namedFolderWithoutSeparatorIsUsed() {
     QVERIFY(QFile::exists(inst.defaultWorkPath() + "keep.jpg"));
 }
 
-void TestStartup::namedFolderMissingFallsBack() {
-    TempInstall inst;
-    inst.write("initPath.ini", "/no/such/folder/\n");
-    inst.write("userImages/" + kDb, "db");
-    inst.write("userImages/keep.jpg", "jpg");
-    const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
-    QCOMPARE(ws.workPath, inst.defaultWorkPath());
-    QVERIFY(ws.iniReset);
-    QCOMPARE(readAll(inst.currentPath() + "initPath.ini"),
-             readAll(inst.currentPath() + "initdata/initPath.ini"));
-    // The default folder had its database: nothing of it is emptied.
-    QVERIFY(!ws.reseeded);
-    QVERIFY(QFile::exists(inst.defaultWorkPath() + "keep.jpg"));
-    QCOMPARE(readAll(inst.defaultWorkPath() + kDb), QByteArray("db"));
+void TestStartup::unusableNamedFolderIsToldAndKept_data() {
+    QTest::addColumn<QString>("named"); // relative to the installation
+    QTest::addColumn<bool>("defaultHasDatabase");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing, default kept") << "gone/" << true << "文件夹不存在或无法访问";
+    QTest::newRow("missing, default seeded") << "gone/" << false << "文件夹不存在或无法访问";
+    QTest::newRow("no site database") << "sites/c/" << false << "其中没有站点数据库";
+    QTest::newRow("the pristine copy") << "initdata/" << true << "原始数据";
+    QTest::newRow("a file") << "sites/c/photo.jpg" << true << "这不是文件夹";
 }
 
-void TestStartup::namedFolderWithoutDatabaseIsNeverEmptied() {
+void TestStartup::unusableNamedFolderIsToldAndKept() {
+    QFETCH(QString, named);
+    QFETCH(bool, defaultHasDatabase);
+    QFETCH(QString, reason);
     TempInstall inst;
     inst.write("sites/c/photo.jpg", "mine");
-    inst.write("initPath.ini", (inst.currentPath() + "sites/c/").toUtf8());
+    if (defaultHasDatabase)
+        inst.write("userImages/" + kDb, "db");
+    inst.write("userImages/keep.jpg", "jpg");
+    const QByteArray ini = (inst.currentPath() + named).toUtf8() + "\r\n";
+    inst.write("initPath.ini", ini);
+    const QByteArray pristine = readAll(inst.currentPath() + "initdata/" + kDb);
+
     const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
     QCOMPARE(ws.workPath, inst.defaultWorkPath());
-    QVERIFY(ws.iniReset);
-    QVERIFY(ws.reseeded);
+    QCOMPARE(ws.databaseFile, inst.defaultWorkPath() + kDb);
+    QCOMPARE(ws.warnings.size(), 1);
+    QVERIFY2(ws.warnings.front().contains(reason), qPrintable(ws.warnings.front()));
+    QVERIFY(ws.warnings.front().contains(QDir::cleanPath(inst.currentPath() + named)));
+    QVERIFY(ws.warnings.front().contains("本次使用默认工作文件夹"));
+    // The named site stays named for the next start, and nothing of it is touched.
+    QCOMPARE(readAll(inst.currentPath() + "initPath.ini"), ini);
     QCOMPARE(readAll(inst.currentPath() + "sites/c/photo.jpg"), QByteArray("mine"));
-    QVERIFY(QFile::exists(inst.defaultWorkPath() + kDb));
+    QCOMPARE(readAll(inst.currentPath() + "initdata/" + kDb), pristine);
+    // The default folder is emptied only when it lacks its database.
+    QCOMPARE(ws.reseeded, !defaultHasDatabase);
+    QCOMPARE(QFile::exists(inst.defaultWorkPath() + "keep.jpg"), defaultHasDatabase);
+}
+
+void TestStartup::unreadableIniIsTold() {
+    TempInstall inst;
+    QFile::remove(inst.currentPath() + "initPath.ini");
+    QVERIFY(QDir().mkpath(inst.currentPath() + "initPath.ini"));
+    const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
+    QCOMPARE(ws.workPath, inst.defaultWorkPath());
+    QCOMPARE(ws.warnings.size(), 1);
+    QVERIFY(ws.warnings.front().startsWith("无法读取"));
+    QVERIFY(QFileInfo(inst.currentPath() + "initPath.ini").isDir());
+}
+
+void TestStartup::databaseInAnyLetterCase_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("default, upper case") << "userImages/" << "DALMBUILDER.TDC";
+    QTest::newRow("default, capitalised") << "userImages/" << "Dalmbuilder.tdc";
+    QTest::newRow("named, upper case") << "sites/w/" << "DALMBUILDER.TDC";
+}
+
+void TestStartup::databaseInAnyLetterCase() {
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    TempInstall inst;
+    inst.write(folder + name, "site copied from elsewhere");
+    inst.write(folder + "logo.gif", "GIF89a");
+    if (folder != u"userImages/")
+        inst.write("initPath.ini", (inst.currentPath() + folder).toUtf8());
+    const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath());
+    QVERIFY(ws.warnings.isEmpty());
+    QCOMPARE(ws.workPath, inst.currentPath() + folder);
+    // It takes the name the rest of the system looks for.
+    QCOMPARE(ws.databaseFile, inst.currentPath() + folder + kDb);
+    QVERIFY(!QFile::exists(inst.currentPath() + folder + name));
+    QVERIFY(!ws.reseeded);
+    QCOMPARE(readAll(ws.databaseFile), QByteArray("site copied from elsewhere"));
+    QVERIFY(QFile::exists(inst.currentPath() + folder + "logo.gif"));
+}
+
+void TestStartup::recoveryKeepsTheDamagedFile_data() {
+    QTest::addColumn<bool>("fromBackup");
+    QTest::newRow("from the backup") << true;
+    QTest::newRow("from the pristine copy") << false;
+}
+
+void TestStartup::recoveryKeepsTheDamagedFile() {
+    QFETCH(bool, fromBackup);
+    TempInstall inst;
+    QVERIFY(inst.openSite()); // a site database that opens, for the backup
+    sitedb::close();
+    QDir().mkpath(inst.currentPath() + "savedData");
+    QVERIFY(QFile::rename(inst.defaultWorkPath() + kDb, inst.currentPath() + "savedData/" + kDb));
+    const QByteArray backedUp = readAll(inst.currentPath() + "savedData/" + kDb);
+    inst.write("userImages/" + kDb, "damaged");
+    inst.write("userImages/photo.jpg", "newer photo");
+    inst.write("savedData/photo.jpg", "older photo");
+    const QDateTime when(QDate(2026, 5, 1), QTime(10, 30, 0));
+
+    const startup::Recovered r = startup::recoverDatabase(
+        inst.currentPath(), inst.defaultWorkPath() + kDb, fromBackup, when);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QCOMPARE(r.aside, inst.defaultWorkPath() + kDb + ".damaged-20260501-103000");
+    QCOMPARE(readAll(r.aside), QByteArray("damaged"));
+    QCOMPARE(r.databaseFile, inst.defaultWorkPath() + kDb);
+    QCOMPARE(readAll(r.databaseFile),
+             fromBackup ? backedUp : readAll(inst.currentPath() + "initdata/" + kDb));
+    // The restore is the restore command's: what it overwrites is kept beside the backup.
+    QCOMPARE(readAll(inst.defaultWorkPath() + "photo.jpg"),
+             fromBackup ? QByteArray("older photo") : QByteArray("newer photo"));
+    if (fromBackup)
+        QCOMPARE(readAll(inst.currentPath() + "savedData.before-restore/photo.jpg"),
+                 QByteArray("newer photo"));
+    QVERIFY(!sitedb::isOpen());
 }
 
 void TestStartup::defaultFolderWithDatabaseKeepsItsFiles() {

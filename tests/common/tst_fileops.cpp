@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile f(path);
@@ -22,6 +25,7 @@ class TestFileops : public QObject {
 private Q_SLOTS:
     void replacesAndLeavesWritableCopy();
     void failureKeepsTheTarget();
+    void targetIsNeverMissing();
 };
 
 void TestFileops::replacesAndLeavesWritableCopy() {
@@ -50,6 +54,32 @@ void TestFileops::failureKeepsTheTarget() {
     QVERIFY(!fileops::replaceWith(dir.path(), to, &why));
     QCOMPARE(readFile(to), QByteArray("old"));
     QVERIFY(!QFile::exists(to + ".part"));
+}
+
+void TestFileops::targetIsNeverMissing() {
+    // The folder's own record of what happened: the target must never have been deleted
+    // on its way to being replaced.
+    QTemporaryDir dir;
+    const QString to = dir.filePath("dalmbuilder.tdc");
+    writeFile(dir.filePath("new.tdc"), "new");
+    writeFile(to, "old");
+    const int fd = inotify_init1(IN_NONBLOCK);
+    QVERIFY(fd >= 0);
+    QVERIFY(inotify_add_watch(fd, QFile::encodeName(dir.path()).constData(), IN_DELETE) >= 0);
+    QString why;
+    QVERIFY2(fileops::replaceWith(dir.filePath("new.tdc"), to, &why), qPrintable(why));
+    QCOMPARE(readFile(to), QByteArray("new"));
+    QStringList deleted;
+    alignas(inotify_event) char buf[4096];
+    for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) {
+        for (char* p = buf; p < buf + n;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(p);
+            deleted << QString::fromUtf8(e->len ? e->name : "");
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    ::close(fd);
+    QVERIFY2(!deleted.contains("dalmbuilder.tdc"), qPrintable(deleted.join(u',')));
 }
 
 QTEST_GUILESS_MAIN(TestFileops)

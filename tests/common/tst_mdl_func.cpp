@@ -63,27 +63,33 @@ void TestMdlFunc::decodeLeavesLoneLineFeed() {
 void TestMdlFunc::storedHtml_data() {
     QTest::addColumn<QString>("markup");
     QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("imgPath");
     const QString img = QStringLiteral("/opt/site/userImages/");
     QTest::newRow("body inner part, case-insensitive tags")
         << QStringLiteral("<HTML><BODY class=\"x\"><p>hi</p></Body></html>")
-        << QStringLiteral("<p>hi</p>");
+        << QStringLiteral("<p>hi</p>") << img;
     QTest::newRow("no body: apostrophes and pictures only")
         << QStringLiteral("<p title='t'><img src=\"file:///opt/site/userImages/a.jpg\"></p>")
-        << QStringLiteral("<p title=[&#39;]t[&#39;]><img src=\"[imgpath]/a.jpg\"></p>");
+        << QStringLiteral("<p title=[&#39;]t[&#39;]><img src=\"[imgpath]/a.jpg\"></p>") << img;
     QTest::newRow("bare working-folder path")
         << QStringLiteral("<img src=\"/opt/site/userImages/b.gif\">")
-        << QStringLiteral("<img src=\"[imgpath]/b.gif\">");
+        << QStringLiteral("<img src=\"[imgpath]/b.gif\">") << img;
     QTest::newRow("last closing body wins")
-        << QStringLiteral("<body>a</body>b</body>") << QStringLiteral("a</body>b");
+        << QStringLiteral("<body>a</body>b</body>") << QStringLiteral("a</body>b") << img;
     QTest::newRow("letter case of the path matters")
         << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">")
-        << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">");
+        << QStringLiteral("<img src=\"/OPT/site/userImages/c.gif\">") << img;
+    QTest::newRow("working folder with an apostrophe")
+        << QStringLiteral("<img title='x' src=\"file:///srv/o'brien/site/d.gif\">")
+        << QStringLiteral("<img title=[&#39;]x[&#39;] src=\"[imgpath]/d.gif\">")
+        << QStringLiteral("/srv/o'brien/site/");
 }
 
 void TestMdlFunc::storedHtml() {
     QFETCH(QString, markup);
     QFETCH(QString, stored);
-    QCOMPARE(mdl_func::toStoredHtml(markup, QStringLiteral("/opt/site/userImages/")), stored);
+    QFETCH(QString, imgPath);
+    QCOMPARE(mdl_func::toStoredHtml(markup, imgPath), stored);
 }
 
 void TestMdlFunc::storedHtmlRoundTrip() {

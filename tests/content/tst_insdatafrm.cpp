@@ -8,6 +8,7 @@
 #include "contentRecord.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
+#include "designer/mdl_dgnFrm.h"
 #include "designer/mdl_nov.h"
 #include "fixture.h"
 #include "modal.h"
@@ -16,6 +17,8 @@
 #include "sitedb/sitedb.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -43,6 +46,11 @@ private Q_SLOTS:
     void listFormatsShowTheirRecords_data();
     void listFormatsShowTheirRecords();
     void typingAsksBeforeLeaving();
+    void anyChangeAsksBeforeLeaving_data();
+    void anyChangeAsksBeforeLeaving();
+    void expandingIsNotASwitch();
+    void keyboardMoveIsASwitch();
+    void refreshLeavesNoRecordToActOn();
     void deletingNeedsAPickedRecord();
     void deletingRemovesThePickedRecordOnly();
     void recordButtonsOpenTheFormatsDialogs_data();
@@ -186,8 +194,9 @@ void TestInsDataFrm::panelFormatsShowTheirPanel() {
         QVERIFY(!b->isEnabled());
     if (textFields) {
         QCOMPARE(m_frm->txt_content->height(), 193);
-        QVERIFY(m_frm->txt_content->width() <= 533);
-        QVERIFY(m_frm->txt_content->geometry().right() < m_frm->pic_edit->width());
+        // The boxes use the panel's width, less its margins.
+        QCOMPARE(m_frm->txt_content->width(), m_frm->pic_edit->width() - mdl_dgnFrm::twips(800));
+        QCOMPARE(m_frm->txt_title->width(), m_frm->txt_content->width());
     }
     if (pictureSlots == 2) {
         // The second slot lines up with the first and keeps its parts' distances.
@@ -283,6 +292,108 @@ void TestInsDataFrm::typingAsksBeforeLeaving() {
     m_ui->answers.enqueue(QMessageBox::Yes);
     pick("页_txt", Qt::RightButton);
     QCOMPARE(m_ui->messages.size(), 3);
+}
+
+void TestInsDataFrm::anyChangeAsksBeforeLeaving_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("pasted into the title") << "paste";
+    QTest::newRow("cut from the body") << "cut";
+    QTest::newRow("composed by an input method") << "input method";
+    QTest::newRow("only loaded: nothing to ask") << "";
+}
+
+void TestInsDataFrm::anyChangeAsksBeforeLeaving() {
+    QFETCH(QString, how);
+    addRecord("content01", "firstCatalog", "页_txt", {"标题", "正文"});
+    open();
+    pick("页_txt");
+    QCOMPARE(m_frm->txt_content->toPlainText(), QStringLiteral("正文"));
+    QVERIFY(!mdl_ins::dataChanged);
+    if (how == u"paste") {
+        QGuiApplication::clipboard()->setText(QStringLiteral("粘贴的"));
+        m_frm->txt_title->paste();
+    } else if (how == u"cut") {
+        m_frm->txt_content->selectAll();
+        m_frm->txt_content->cut();
+    } else if (how == u"input method") {
+        QInputMethodEvent composed;
+        composed.setCommitString(QStringLiteral("输入法"));
+        QApplication::sendEvent(m_frm->txt_title, &composed);
+    }
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    pick("页_imgTxt01");
+    if (how.isEmpty()) {
+        QVERIFY(m_ui->messages.isEmpty());
+        QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_imgTxt01"));
+        return;
+    }
+    QCOMPARE(m_ui->messages.size(), 1);
+    QCOMPARE(m_ui->lastText(),
+             QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"));
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+}
+
+void TestInsDataFrm::expandingIsNotASwitch() {
+    open();
+    pick("页_txt");
+    m_frm->txt_title->insert(QStringLiteral("未保存"));
+    QTreeWidgetItem* folder = catalogTree::findByText(m_frm->tvw_nav, "栏目");
+    const QRect row = m_frm->tvw_nav->visualItemRect(folder);
+    QTest::mouseClick(m_frm->tvw_nav->viewport(), Qt::LeftButton, {},
+                      QPoint(row.left() - m_frm->tvw_nav->indentation() / 2, row.center().y()));
+    QVERIFY(!folder->isExpanded());
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("未保存"));
+    QVERIFY(mdl_ins::dataChanged);
+}
+
+void TestInsDataFrm::keyboardMoveIsASwitch() {
+    addRecord("content01", "firstCatalog", "页_imgTxt01", {"图文的标题"});
+    open();
+    pick("页_txt");
+    QTest::keyClicks(m_frm->txt_title, "x");
+    m_frm->tvw_nav->setFocus();
+    // Yes: the highlight goes back to the page being edited.
+    m_ui->answers.enqueue(QMessageBox::Yes);
+    QTest::keyClick(m_frm->tvw_nav, Qt::Key_Down);
+    QCOMPARE(m_ui->messages.size(), 1);
+    QCOMPARE(m_frm->tvw_nav->currentItem(), m_frm->currNode);
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("x"));
+    // No: the highlighted page is the one shown.
+    m_ui->answers.enqueue(QMessageBox::No);
+    QTest::keyClick(m_frm->tvw_nav, Qt::Key_Down);
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_imgTxt01"));
+    QCOMPARE(m_frm->tvw_nav->currentItem(), m_frm->currNode);
+    QCOMPARE(m_frm->txt_title->text(), QStringLiteral("图文的标题"));
+    QCOMPARE(m_frm->statusText(2), QStringLiteral("显示格式：图文格式一"));
+    // Through the free page, whose editor takes the focus when shown, and on.
+    QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    m_frm->tvw_nav->setCurrentItem(catalogTree::findByText(m_frm->tvw_nav, "页_bigImg"));
+    m_frm->tvw_nav->setFocus();
+    for (const char* next : {"页_adv", "页_news"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(m_frm->currNode->text(0), QString::fromUtf8(next));
+    }
+}
+
+void TestInsDataFrm::refreshLeavesNoRecordToActOn() {
+    const qint64 id = addRecord("content01", "firstCatalog", "页_news", {"留着"});
+    open();
+    pick("页_news");
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("留着"), 20000);
+    pageScript(m_frm->webMultiData->page(),
+               QStringLiteral("document.querySelector(\"input[value='%1']\").click()").arg(id));
+    QTRY_COMPARE_WITH_TIMEOUT(m_frm->currID(), QString::number(id), 20000);
+    m_frm->mnu_Refresh_Click();
+    QVERIFY(m_frm->webBer->isVisible());
+    for (QPushButton* b : m_frm->cmd_addData)
+        QVERIFY(!b->isEnabled());
+    QVERIFY(!m_frm->cmd_ok->isEnabled());
+    QVERIFY(m_frm->currID().isEmpty());
+    m_frm->cmd_addData_Click(1);
+    QCOMPARE(m_ui->lastText(), QStringLiteral("当前没有选择数据！"));
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_news").rows.size(), 1);
 }
 
 void TestInsDataFrm::deletingNeedsAPickedRecord() {
@@ -390,6 +501,9 @@ void TestInsDataFrm::textPageSavesOnceThenUpdatesAndReloadsExactly() {
     mdl_ins::dataChanged = true;
     m_frm->cmd_ok->click();
     QCOMPARE(m_ui->lastText(), QStringLiteral("数据已保存！"));
+    QVERIFY(!mdl_ins::dataChanged);
+    // The key that closed the message box is let go over the page: that is no change.
+    QTest::keyRelease(m_frm->txt_content, Qt::Key_Return);
     QVERIFY(!mdl_ins::dataChanged);
     m_frm->txt_title->setText(title + "二");
     m_frm->cmd_ok->click();
@@ -531,7 +645,9 @@ void TestInsDataFrm::advPageIsEditedInTheEditor() {
     QVERIFY(mdl_ins::advIsNew);
     QCOMPARE(m_frm->editor()->innerHTML(), QString());
     m_frm->editor()->setInnerHTML("<p>It[&#39;]s 自由页</p>");
-    m_frm->editor()->save();
+    // The window's own "保存" saves through the editor.
+    QVERIFY(m_frm->cmd_ok->isEnabled());
+    m_frm->cmd_ok->click();
     QCOMPARE(m_ui->lastText(), QStringLiteral("数据保存成功！"));
     m_frm->editor()->setInnerHTML("<hr>");
     m_frm->editor()->save();

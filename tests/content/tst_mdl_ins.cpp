@@ -172,6 +172,8 @@ void TestMdlIns::pageValuesRoundTrip() {
     // A text page names no picture; a one-picture page never names a second one.
     QCOMPARE(r.text("value03"), format == "txt" ? QString() : QStringLiteral("p1.jpg"));
     QCOMPARE(r.text("value04"), format != "imgTxt01" ? QString() : QStringLiteral("p2.jpg"));
+    // Empty, not NULL, where a picture page has no second picture.
+    QCOMPARE(r.value("value04").isNull(), format == "txt");
 }
 
 void TestMdlIns::pageSavedTwiceInsertsOnceThenUpdates_data() {

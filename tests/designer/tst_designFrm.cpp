@@ -1,3 +1,4 @@
+#include "app/MDIFrm.h"
 #include "designer/designFrm.h"
 #include "designer/dgnFrm_addCat.h"
 #include "designer/dgnFrm_addFile.h"
@@ -15,8 +16,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QSignalSpy>
 #include <QWebEngineView>
+
+using mdl_nov::Level;
 
 class TestDesignFrm : public QObject {
     Q_OBJECT
@@ -41,12 +46,20 @@ private Q_SLOTS:
     void renameInPlace_data();
     void renameInPlace();
     void renameEscapeChangesNothing();
+    void renameStoresWhatIsShown_data();
+    void renameStoresWhatIsShown();
+    void keyboardMovesActOnTheHighlightedNode_data();
+    void keyboardMovesActOnTheHighlightedNode();
+    void longNamesCanBeReadWhole();
     void leftClickOnAFileShowsItsPreview();
+    void clicksBesideAFileOpenNothing_data();
+    void clicksBesideAFileOpenNothing();
     void fileWithoutAFormatOpensTheFormatDialog();
     void addFolderBelowTheRoot();
     void addProductFileBelowALevel2Folder();
-    void changeFormatEmptiesTheRecords();
-    void changeFormatOfTheRootIsRefused();
+    void changeFormatAsksBeforeEmptying_data();
+    void changeFormatAsksBeforeEmptying();
+    void comingBackShowsTheWelcomeWithNothingToChange();
 
 private:
     TempInstall* m_install = nullptr;
@@ -215,8 +228,10 @@ void TestDesignFrm::deleteAsksThenRemovesTheBranch() {
     m_ui->answers.enqueue(QMessageBox::Ok);
     QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_delNode"), Qt::LeftButton);
     QCOMPARE(m_ui->messages.size(), 1);
-    verifyLastMessage(*m_ui, QStringLiteral("确实要删除“公司简介”项吗？"), QStringLiteral("警告"),
-                      QMessageBox::Question);
+    verifyLastMessage(*m_ui,
+                      QStringLiteral("确实要删除“公司简介”项吗？\n"
+                                     "将同时删除：1 个目录、3 个文件、2 条数据。"),
+                      QStringLiteral("警告"), QMessageBox::Question);
     QCOMPARE(m_ui->last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     // The branch is gone from the tree and the tables, records included.
     QCOMPARE(catalogTree::allItems(m_frm->tvw_nav).size(), 3);
@@ -234,16 +249,23 @@ void TestDesignFrm::deleteCancelledKeepsEverything() {
     m_ui->answers.enqueue(QMessageBox::Cancel);
     m_frm->findChild<QAction*>("ppMnu_del")->trigger();
     QCOMPARE(m_ui->messages.size(), 1);
+    QCOMPARE(m_ui->lastText(), QStringLiteral("确实要删除“新闻”项吗？\n将同时删除：2 条数据。"));
     QVERIFY(node(m_frm->tvw_nav, "新闻"));
     QVERIFY(mdl_nov::existNode("新闻"));
     QCOMPARE(countRows("SELECT COUNT(*) AS n FROM content01"), 2);
+    // A page without records is asked about in the plain words.
+    clickNode(m_frm->tvw_nav, "联系我们", Qt::LeftButton);
+    m_frm->modelessModFile()->close();
+    m_ui->answers.enqueue(QMessageBox::Cancel);
+    m_frm->ppMnu_del_Click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("确实要删除“联系我们”项吗？"));
 }
 
 void TestDesignFrm::deleteFailureKeepsTheNode() {
     clickNode(m_frm->tvw_nav, "手机", Qt::LeftButton);
     QVERIFY(sitedb::exec("DROP TABLE content03"));
     QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_delNode"), Qt::LeftButton);
-    QCOMPARE(m_ui->messages.size(), 2);
+    QCOMPARE(m_ui->messages.size(), 1);
     QVERIFY(m_ui->last().text.contains("content03"));
     QCOMPARE(m_ui->last().title, QStringLiteral("提示"));
     QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
@@ -446,6 +468,93 @@ void TestDesignFrm::renameEscapeChangesNothing() {
     QVERIFY(mdl_nov::existNode("新闻"));
 }
 
+void TestDesignFrm::renameStoresWhatIsShown_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown"); // empty: refused as a duplicate
+    QTest::newRow("blanks around") << "新闻" << "  要闻　" << "要闻";
+    QTest::newRow("another name with a blank") << "新闻" << "联系我们 " << "";
+    QTest::newRow("the root renames the site") << "奥凡科技" << "奥凡集团" << "奥凡集团";
+}
+
+void TestDesignFrm::renameStoresWhatIsShown() {
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    clickNode(m_frm->tvw_nav, text, Qt::LeftButton);
+    if (auto* dlg = m_frm->modelessModFile())
+        dlg->close();
+    m_frm->ppMnu_ren_Click();
+    QLineEdit* editor = nullptr;
+    QTRY_VERIFY((editor = m_frm->tvw_nav->findChild<QLineEdit*>()) && editor->isVisible());
+    editor->setText(typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    if (shown.isEmpty()) {
+        QTRY_COMPARE(m_ui->lastText(), QStringLiteral("已存在重名，更改名称!"));
+        QVERIFY(mdl_nov::existNode(text));
+        return;
+    }
+    QTRY_VERIFY(node(m_frm->tvw_nav, shown));
+    QVERIFY(m_ui->messages.isEmpty());
+    // A reload shows the same: the name was stored as it is shown.
+    m_frm->ppMnu_refresh_Click();
+    QVERIFY(node(m_frm->tvw_nav, shown));
+    QVERIFY(!node(m_frm->tvw_nav, text));
+}
+
+void TestDesignFrm::keyboardMovesActOnTheHighlightedNode_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("delete") << "del";
+    QTest::newRow("move up") << "up";
+    QTest::newRow("rename") << "ren";
+}
+
+void TestDesignFrm::keyboardMovesActOnTheHighlightedNode() {
+    QFETCH(QString, command);
+    QTreeWidget* tree = m_frm->tvw_nav;
+    clickNode(tree, "公司简介", Qt::LeftButton);
+    QTRY_COMPARE(m_frm->mNode->text(0), QStringLiteral("公司简介"));
+    // Down from the collapsed folder lands on the page after it.
+    tree->setFocus();
+    QTest::keyClick(tree, Qt::Key_Down);
+    QCOMPARE(tree->currentItem()->text(0), QStringLiteral("新闻"));
+    QCOMPARE(m_frm->mNode, tree->currentItem());
+    // Its format is shown as a click would show it.
+    QCOMPARE(m_frm->currModel, QStringLiteral("news"));
+    QVERIFY(m_frm->cmd_mod->isEnabled());
+    QVERIFY(m_frm->cmd_up->isEnabled());
+    if (command == u"del") {
+        m_ui->answers.enqueue(QMessageBox::Cancel);
+        QTest::mouseClick(m_frm->cmd_delNode, Qt::LeftButton);
+        QVERIFY(m_ui->lastText().startsWith(QStringLiteral("确实要删除“新闻”项吗？")));
+    } else if (command == u"up") {
+        QTest::mouseClick(m_frm->cmd_up, Qt::LeftButton);
+        QCOMPARE(catalogTree::root(tree)->child(0)->text(0), QStringLiteral("新闻"));
+    } else {
+        QTest::mouseClick(m_frm->cmd_ren, Qt::LeftButton);
+        QLineEdit* editor = nullptr;
+        QTRY_VERIFY((editor = tree->findChild<QLineEdit*>()) && editor->isVisible());
+        QCOMPARE(editor->text(), QStringLiteral("新闻"));
+    }
+}
+
+void TestDesignFrm::longNamesCanBeReadWhole() {
+    const QString name = QStringLiteral("本公司历年来获得的各级政府部门和行业协会颁发的荣誉证书与资质");
+    QCOMPARE(mdl_nov::addNode(Level::None, {}, name, false, "txt").status,
+             mdl_nov::AddResult::Added);
+    m_frm->ppMnu_refresh_Click();
+    QTreeWidgetItem* item = node(m_frm->tvw_nav, name);
+    QCOMPARE(item->data(0, Qt::ToolTipRole).toString(), name);
+    // The tree scrolls sideways to the end of the name, and its side can be widened.
+    QCoreApplication::processEvents();
+    QScrollBar* across = m_frm->tvw_nav->horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    const int narrow = m_frm->tvw_nav->width();
+    m_frm->splitter->setSizes({narrow + 300, m_frm->width() - narrow - 300});
+    QCoreApplication::processEvents();
+    QVERIFY(m_frm->tvw_nav->width() > narrow + 200);
+}
+
 void TestDesignFrm::leftClickOnAFileShowsItsPreview() {
     auto* browser = m_frm->findChild<QWebEngineView*>("wb_format");
     clickNode(m_frm->tvw_nav, "电脑", Qt::LeftButton);
@@ -460,6 +569,34 @@ void TestDesignFrm::leftClickOnAFileShowsItsPreview() {
     QVERIFY(!m_frm->modelessModFile());
 }
 
+void TestDesignFrm::clicksBesideAFileOpenNothing_data() {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("expand arrow of a folder") << "arrow";
+    QTest::newRow("blank space") << "blank";
+    QTest::newRow("the root") << "root";
+}
+
+void TestDesignFrm::clicksBesideAFileOpenNothing() {
+    QFETCH(QString, where);
+    QTreeWidget* tree = m_frm->tvw_nav;
+    QPoint at;
+    if (where == u"arrow") {
+        const QRect row = tree->visualItemRect(node(tree, "公司简介"));
+        at = QPoint(row.left() - tree->indentation() / 2, row.center().y());
+    } else if (where == u"blank") {
+        at = QPoint(10, tree->viewport()->height() - 5);
+    } else {
+        at = tree->visualItemRect(catalogTree::root(tree)).center();
+    }
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QVERIFY(!m_frm->modelessModFile());
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(node(tree, "公司简介")->isExpanded(), where == u"arrow");
+}
+
 void TestDesignFrm::fileWithoutAFormatOpensTheFormatDialog() {
     clickNode(m_frm->tvw_nav, "联系我们", Qt::LeftButton);
     QTRY_VERIFY(m_frm->modelessModFile());
@@ -467,14 +604,19 @@ void TestDesignFrm::fileWithoutAFormatOpensTheFormatDialog() {
     QVERIFY(dlg->isVisible());
     QVERIFY(!dlg->isModal());
     QVERIFY(!m_frm->findChild<QPushButton*>("cmd_mod")->isEnabled());
-    // Its OK acts on the file current at that moment.
-    dlg->disModelObj_click(1);
+    // Its OK acts on the file it was opened for, though another is current by then.
+    clickNode(m_frm->tvw_nav, "新闻", Qt::LeftButton);
+    QTRY_COMPARE(m_frm->currModel, QStringLiteral("news"));
+    dlg->disModelObj_click(0);
     QTest::mouseClick(dlg->cmd_cfm, Qt::LeftButton);
     QTRY_VERIFY(!m_frm->modelessModFile());
     QCOMPARE(mdl_nov::getAspFileName(mdl_nov::Level::First, "联系我们").value,
-             QStringLiteral("news"));
+             QStringLiteral("txt"));
+    QCOMPARE(mdl_nov::getAspFileName(mdl_nov::Level::First, "新闻").value, QStringLiteral("news"));
+    QCOMPARE(countRows("SELECT COUNT(*) AS n FROM content01 WHERE value01='v1'"), 2);
+    // The preview still shows the page that is current.
     QCOMPARE(m_frm->currModel, QStringLiteral("news"));
-    QVERIFY(m_frm->findChild<QPushButton*>("cmd_mod")->isEnabled());
+    QVERIFY(m_ui->messages.isEmpty());
 }
 
 void TestDesignFrm::addFolderBelowTheRoot() {
@@ -539,65 +681,92 @@ void TestDesignFrm::addProductFileBelowALevel2Folder() {
     QVERIFY(!row.flag("catalog"));
 }
 
-void TestDesignFrm::changeFormatEmptiesTheRecords() {
-    clickNode(m_frm->tvw_nav, "新闻", Qt::LeftButton);
+void TestDesignFrm::changeFormatAsksBeforeEmptying_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QMessageBox::StandardButton>("answer"); // NoButton: nothing is asked
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("yes empties") << "新闻" << "news" << "imgs" << QMessageBox::Yes << "imgs";
+    QTest::newRow("no keeps everything") << "新闻" << "news" << "imgs" << QMessageBox::No << "news";
+    QTest::newRow("the same format writes nothing")
+        << "新闻" << "news" << "news" << QMessageBox::NoButton << "news";
+    QTest::newRow("a product page") << "手机" << "prod01" << "prod03" << QMessageBox::Yes << "prod03";
+}
+
+void TestDesignFrm::changeFormatAsksBeforeEmptying() {
+    QFETCH(QString, page);
+    QFETCH(QString, current);
+    QFETCH(QString, chosen);
+    QFETCH(QMessageBox::StandardButton, answer);
+    QFETCH(QString, stored);
+    clickNode(m_frm->tvw_nav, page, Qt::LeftButton);
     QTRY_VERIFY(m_frm->findChild<QPushButton*>("cmd_mod")->isEnabled());
+    const Level level = catalogTree::level(m_frm->mNode);
+    const qint64 records = mdl_nov::countRecords(level, page).value;
     QSignalSpy changed(m_frm, &designFrm::catalogChanged);
+    if (answer != QMessageBox::NoButton)
+        m_ui->answers.enqueue(answer);
     bool ran = false;
     onModal<dgnFrm_modFile>([&](dgnFrm_modFile* dlg) {
         QCOMPARE(dlg->windowTitle(), QStringLiteral("修改显示模式"));
-        QVERIFY(!dlg->chk_prod->isChecked());
         QVERIFY(!dlg->findChild<QLineEdit*>("txt_Name"));
-        QTest::mouseClick(dlg->disModelObj[6]->opt, Qt::LeftButton);
+        // The page's own format is the one picked to begin with.
+        QCOMPARE(dlg->selectedModel(), current);
+        QCOMPARE(dlg->chk_prod->isChecked(), current.startsWith("prod"));
+        dlg->selectModel(chosen);
         QTest::mouseClick(dlg->cmd_cfm, Qt::LeftButton);
-        QCOMPARE(m_frm->statusText(), mdl_dgnFrm::findFormat("imgs")->description);
+        // Kept open after No, to choose again or cancel.
+        QCOMPARE(dlg->isVisible(), answer == QMessageBox::No);
+        if (stored != current)
+            QCOMPARE(m_frm->statusText(), mdl_dgnFrm::findFormat(stored)->description);
+        dlg->reject();
         ran = true;
     });
     QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_mod"), Qt::LeftButton);
     QVERIFY(ran);
-    QVERIFY(m_ui->messages.isEmpty());
-    QCOMPARE(mdl_nov::getAspFileName(mdl_nov::Level::First, "新闻").value, QStringLiteral("imgs"));
-    QCOMPARE(m_frm->currModel, QStringLiteral("imgs"));
-    QCOMPARE(countRows("SELECT COUNT(*) AS n FROM content01 WHERE value01='' AND field03=''"), 2);
-    QCOMPARE(countRows("SELECT COUNT(*) AS n FROM content03 WHERE value01='v1'"), 1);
-    QCOMPARE(changed.count(), 1);
-
-    // A product file opens the dialog on the product formats.
-    clickNode(m_frm->tvw_nav, "手机", Qt::LeftButton);
-    QTRY_COMPARE(m_frm->currModel, QStringLiteral("prod01"));
-    ran = false;
-    onModal<dgnFrm_modFile>([&](dgnFrm_modFile* dlg) {
-        QVERIFY(dlg->chk_prod->isChecked());
-        QCOMPARE(dlg->disModelObj.size(), 3);
-        QVERIFY(dlg->disModelObj[0]->selected());
-        QTest::mouseClick(dlg->cmd_cnl, Qt::LeftButton);
-        ran = true;
-    });
-    QTest::mouseClick(m_frm->findChild<QPushButton*>("cmd_mod"), Qt::LeftButton);
-    QVERIFY(ran);
-    QCOMPARE(countRows("SELECT COUNT(*) AS n FROM content03 WHERE value01='v1'"), 1);
+    if (answer == QMessageBox::NoButton) {
+        QVERIFY(m_ui->messages.isEmpty());
+    } else {
+        QCOMPARE(m_ui->messages.size(), 1);
+        verifyLastMessage(*m_ui,
+                          QStringLiteral("更改“%1”的显示格式，将清空该页面已有的 %2 条数据的内容，"
+                                         "是否继续？")
+                              .arg(page)
+                              .arg(records),
+                          QStringLiteral("警告"), QMessageBox::Question);
+    }
+    QCOMPARE(mdl_nov::getAspFileName(level, page).value, stored);
+    const bool emptied = stored != current;
+    QCOMPARE(changed.count(), emptied ? 1 : 0);
+    QCOMPARE(countRows("SELECT COUNT(*) AS n FROM " + mdl_nov::contentTable(level) + " WHERE " +
+                           mdl_nov::catalogTable(level) + "=? AND value01='v1' AND field03='f3'",
+                       {page}),
+             emptied ? 0 : records);
+    QCOMPARE(m_frm->currModel, stored);
 }
 
-void TestDesignFrm::changeFormatOfTheRootIsRefused() {
-    // A left click on the root opens the format dialog without modality.
-    clickNode(m_frm->tvw_nav, "奥凡科技", Qt::LeftButton);
-    QTRY_VERIFY(m_frm->modelessModFile());
-    dgnFrm_modFile* dlg = m_frm->modelessModFile();
-    QTest::mouseClick(dlg->cmd_cfm, Qt::LeftButton);
-    QCOMPARE(m_ui->messages.size(), 1);
-    verifyLastMessage(*m_ui, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
-                      QMessageBox::Critical);
-    QVERIFY(dlg->isVisible());
-    // So is a folder made current meanwhile.
-    clickNode(m_frm->tvw_nav, "公司简介", Qt::LeftButton);
-    QTest::mouseClick(dlg->cmd_cfm, Qt::LeftButton);
-    QCOMPARE(m_ui->messages.size(), 2);
-    QCOMPARE(m_ui->last().text, QStringLiteral("没有在左边选择栏目！"));
-    QVERIFY(sitedb::query("SELECT aspFileName FROM firstCatalog WHERE firstCatalog='公司简介'")
-                .first()
-                .text("aspFileName")
-                .isEmpty());
-    dlg->close();
+void TestDesignFrm::comingBackShowsTheWelcomeWithNothingToChange() {
+    delete m_frm;
+    m_frm = nullptr;
+    sitedb::close();
+    MDIFrm frame;
+    frame.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frame.load(nullptr, m_install->currentPath()));
+    auto* designer = qobject_cast<designFrm*>(frame.workWindow("designFrm"));
+    clickNode(designer->tvw_nav, "电脑", Qt::LeftButton);
+    QTRY_VERIFY(designer->cmd_mod->isEnabled());
+    // A dialog that opens and closes is not a coming back.
+    onModal<dgnFrm_modFile>([](dgnFrm_modFile* dlg) { dlg->reject(); });
+    QTest::mouseClick(designer->cmd_mod, Qt::LeftButton);
+    QVERIFY(designer->cmd_mod->isEnabled());
+    QVERIFY(!designer->statusText().isEmpty());
+    frame.showWorkWindow("insDataFrm");
+    frame.showWorkWindow("designFrm");
+    QVERIFY(!designer->cmd_mod->isEnabled());
+    QCOMPARE(designer->statusText(), QString());
+    auto* browser = designer->findChild<QWebEngineView*>("wb_format");
+    QTRY_VERIFY_WITH_TIMEOUT(browser->url().toString().endsWith("tmplImg/welcome01.htm"), 20000);
 }
 
 QTEST_MAIN(TestDesignFrm)

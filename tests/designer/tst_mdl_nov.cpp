@@ -295,16 +295,22 @@ void TestMdlNov::deleteRemovesTheWholeBranch_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<qint64>("records"); // content records left, of the 7
+    QTest::addColumn<qint64>("folders"); // folders and files below, told before deleting
+    QTest::addColumn<qint64>("files");
     QTest::newRow("level-1 folder")
-        << Level::First << "公司简介"
-        << QStringList{"公司简介", "企业文化", "产品中心", "手机", "电脑"} << qint64(3);
-    QTest::newRow("level-2 folder")
-        << Level::Second << "产品中心" << QStringList{"产品中心", "手机", "电脑"} << qint64(4);
-    QTest::newRow("level-1 file") << Level::First << "新闻" << QStringList{"新闻"} << qint64(5);
+        << Level::First << "公司简介" << QStringList{"公司简介", "企业文化", "产品中心", "手机", "电脑"}
+        << qint64(3) << qint64(1) << qint64(3);
+    QTest::newRow("level-2 folder") << Level::Second << "产品中心"
+                                    << QStringList{"产品中心", "手机", "电脑"} << qint64(4)
+                                    << qint64(0) << qint64(2);
+    QTest::newRow("level-1 file") << Level::First << "新闻" << QStringList{"新闻"} << qint64(5)
+                                  << qint64(0) << qint64(0);
     QTest::newRow("level-2 file") << Level::Second << "企业文化" << QStringList{"企业文化"}
-                                  << qint64(6);
-    QTest::newRow("level-3 file") << Level::Third << "手机" << QStringList{"手机"} << qint64(5);
-    QTest::newRow("root writes nothing") << Level::None << "奥凡科技" << QStringList{} << qint64(7);
+                                  << qint64(6) << qint64(0) << qint64(0);
+    QTest::newRow("level-3 file") << Level::Third << "手机" << QStringList{"手机"} << qint64(5)
+                                  << qint64(0) << qint64(0);
+    QTest::newRow("root writes nothing")
+        << Level::None << "奥凡科技" << QStringList{} << qint64(7) << qint64(0) << qint64(0);
 }
 
 void TestMdlNov::deleteRemovesTheWholeBranch() {
@@ -312,7 +318,15 @@ void TestMdlNov::deleteRemovesTheWholeBranch() {
     QFETCH(QString, name);
     QFETCH(QStringList, gone);
     QFETCH(qint64, records);
+    QFETCH(qint64, folders);
+    QFETCH(qint64, files);
     buildSample();
+    // What the confirmation tells is what the delete takes.
+    const mdl_nov::Branch told = mdl_nov::branchOf(level, name);
+    QVERIFY2(told.ok, qPrintable(told.error));
+    QCOMPARE(told.folders, folders);
+    QCOMPARE(told.files, files);
+    QCOMPARE(told.records, 7 - records);
     QVERIFY(mdl_nov::delNode(level, name));
     const QStringList all{"公司简介", "企业文化", "产品中心", "手机", "电脑", "新闻", "联系我们"};
     for (const QString& n : all)
@@ -338,6 +352,7 @@ void TestMdlNov::renameCarriesTheNameDown_data() {
     QTest::newRow("level-1 file") << Level::First << "新闻";
     QTest::newRow("level-2 file") << Level::Second << "企业文化";
     QTest::newRow("level-3 file") << Level::Third << "手机";
+    QTest::newRow("the root: the site") << Level::None << "奥凡科技";
 }
 
 void TestMdlNov::renameCarriesTheNameDown() {
@@ -361,6 +376,7 @@ void TestMdlNov::renameCarriesTheNameDown() {
             }
         };
     same(before.nodes, after.nodes);
+    QCOMPARE(after.siteName, level == Level::None ? renamed : before.siteName);
     const QString content = mdl_nov::contentTable(level);
     const QString owner = mdl_nov::catalogTable(level);
     QCOMPARE(count(QStringLiteral("SELECT COUNT(*) AS n FROM ") + content +
@@ -385,7 +401,9 @@ void TestMdlNov::nameRules_data() {
     QTest::newRow("level-3 name") << "电脑" << mdl_nov::NameCheck::Duplicate;
     QTest::newRow("empty") << "" << mdl_nov::NameCheck::Empty;
     QTest::newRow("other letter case") << "XTB" << mdl_nov::NameCheck::Ok;
-    QTest::newRow("trailing blank") << "新闻 " << mdl_nov::NameCheck::Ok;
+    QTest::newRow("trailing blank") << "新闻 " << mdl_nov::NameCheck::Duplicate;
+    QTest::newRow("blanks only") << " \u3000 " << mdl_nov::NameCheck::Empty;
+    QTest::newRow("surrounded by blanks") << "  招聘 " << mdl_nov::NameCheck::Ok;
     QTest::newRow("apostrophe") << "O'Neil" << mdl_nov::NameCheck::Ok;
     QTest::newRow("quotes") << "\"精品\"推荐" << mdl_nov::NameCheck::Ok;
 }
@@ -412,13 +430,18 @@ void TestMdlNov::nameRules() {
         QVERIFY(!renamed.ok);
         QVERIFY(mdl_nov::existNode(QStringLiteral("联系我们")));
         break;
-    case mdl_nov::NameCheck::Ok:
+    case mdl_nov::NameCheck::Ok: {
+        // Stored without its surrounding blanks.
+        const QString stored = name.trimmed();
         QCOMPARE(added.status, AddResult::Added);
+        QCOMPARE(added.name, stored);
+        QVERIFY(mdl_nov::existNode(stored));
         // Now the name is taken by the added node.
         QVERIFY(!renamed.ok);
-        QVERIFY(mdl_nov::renNode(Level::First, name, name + QStringLiteral("2")));
-        QVERIFY(mdl_nov::existNode(name + QStringLiteral("2")));
+        QVERIFY(mdl_nov::renNode(Level::First, stored, " " + stored + QStringLiteral("2 ")));
+        QVERIFY(mdl_nov::existNode(stored + QStringLiteral("2")));
         break;
+    }
     }
 }
 
@@ -426,20 +449,22 @@ void TestMdlNov::formatChangeEmptiesOnlyThatFilesRecords_data() {
     QTest::addColumn<Level>("level");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("emptied");
     QTest::newRow("level 1") << Level::First << "新闻"
-                             << "imgs";
+                             << "imgs" << true;
     QTest::newRow("level 2") << Level::Second << "企业文化"
-                             << "adv";
+                             << "adv" << true;
     QTest::newRow("level 3") << Level::Third << "手机"
-                             << "prod03";
-    QTest::newRow("the same format") << Level::Third << "电脑"
-                                     << "prod02";
+                             << "prod03" << true;
+    QTest::newRow("the same format keeps the records") << Level::Third << "电脑"
+                                                       << "prod02" << false;
 }
 
 void TestMdlNov::formatChangeEmptiesOnlyThatFilesRecords() {
     QFETCH(Level, level);
     QFETCH(QString, name);
     QFETCH(QString, key);
+    QFETCH(bool, emptied);
     buildSample();
     // Fill every field of every record.
     for (const QString table : {"content01", "content02", "content03"}) {
@@ -466,8 +491,8 @@ void TestMdlNov::formatChangeEmptiesOnlyThatFilesRecords() {
     for (const sitedb::Row& r : rows) {
         for (int i = 1; i <= 15; ++i) {
             const QString n = QString::number(i).rightJustified(2, u'0');
-            QCOMPARE(r.value("value" + n).toString(), QString());
-            QCOMPARE(r.value("field" + n).toString(), QString());
+            QCOMPARE(r.value("value" + n).toString(), emptied ? QString() : QString("v"));
+            QCOMPARE(r.value("field" + n).toString(), emptied ? QString() : QString("f"));
             QVERIFY(!r.value("value" + n).isNull());
         }
     }
@@ -475,7 +500,8 @@ void TestMdlNov::formatChangeEmptiesOnlyThatFilesRecords() {
     QCOMPARE(count(QStringLiteral("SELECT (SELECT COUNT(*) FROM content01 WHERE value15='v') + "
                                   "(SELECT COUNT(*) FROM content02 WHERE field15='f') + "
                                   "(SELECT COUNT(*) FROM content03 WHERE value01='v') AS n")),
-             total - rows.size());
+             total - (emptied ? rows.size() : 0));
+    QCOMPARE(mdl_nov::countRecords(level, name).value, qint64(rows.size()));
 }
 
 void TestMdlNov::formatChangeRefusesRootAndFolders_data() {

@@ -127,7 +127,7 @@ void TestNodeDialogs::exactlyOneTileIsSelected_data() {
 void TestNodeDialogs::exactlyOneTileIsSelected() {
     QFETCH(int, index);
     QFETCH(bool, onPicture);
-    dgnFrm_modFile dlg(m_frm);
+    dgnFrm_modFile dlg(m_frm, m_frm->mNode);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     disModel* tile = dlg.disModelObj[index];
@@ -195,7 +195,7 @@ void TestNodeDialogs::emptyProductListsStayQuiet() {
     QCOMPARE(withoutClasses.cmb_class->count(), 0);
     QVERIFY(sitedb::exec("DELETE FROM prodClass"));
     QVERIFY(sitedb::exec("DELETE FROM prodType"));
-    dgnFrm_modFile dlg(m_frm);
+    dgnFrm_modFile dlg(m_frm, m_frm->mNode);
     QTest::mouseClick(dlg.chk_prod, Qt::LeftButton);
     QCOMPARE(dlg.cmb_type->count(), 0);
     QCOMPARE(dlg.cmb_class->count(), 0);

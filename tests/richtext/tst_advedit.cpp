@@ -1,3 +1,4 @@
+#include "common/mdl_func.h"
 #include "common/workspace.h"
 #include "content/mdl_ins.h"
 #include "fixture.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWebEngineView>
 
 class TestAdvEdit : public QObject {
@@ -30,6 +32,7 @@ private Q_SLOTS:
     void storedPageRoundTripsAndShowsWorkingPictures();
     void appendAddsAtTheEnd();
     void typingMarksTheDataChanged();
+    void codeEditsCountAndSaveAsTheDesignViewShows();
     void toolbarFormatsTheSelection_data();
     void toolbarFormatsTheSelection();
     void comprehensiveDialogFormatsTheSelection();
@@ -100,17 +103,44 @@ void TestAdvEdit::typingMarksTheDataChanged() {
     ed.show();
     QVERIFY(QTest::qWaitForWindowExposed(&ed));
     QTRY_VERIFY_WITH_TIMEOUT(ed.isReady(), 30000);
-    ed.writeInnerHTML("<p>x</p>");
-    QTRY_VERIFY_WITH_TIMEOUT(bodyOf(ed.DHTMLEditer) == "<p>x</p>", 20000);
+    // Markup as an insert dialog writes it, which the view holds in its own form.
+    ed.writeInnerHTML("<p>x</p><hr size=2>");
+    QTRY_VERIFY_WITH_TIMEOUT(bodyOf(ed.DHTMLEditer).contains("<hr"), 20000);
     QVERIFY(!mdl_ins::dataChanged);
     pageScript(ed.DHTMLEditer->page(), "document.body.focus();"
                                        "document.getSelection().selectAllChildren(document.body);"
                                        "document.getSelection().collapseToEnd();");
     ed.DHTMLEditer->setFocus();
     QWidget* target = ed.DHTMLEditer->focusProxy() ? ed.DHTMLEditer->focusProxy() : ed.DHTMLEditer;
+    QSignalSpy edits(&ed, &richEditBase::designEdited);
+    // An arrow and the release of the Enter that closed a message box change nothing;
+    // each letter after them does.
+    QTest::keyClick(target, Qt::Key_Left);
+    QTest::keyRelease(target, Qt::Key_Return);
+    QTest::keyClick(target, Qt::Key_End);
     QTest::keyClicks(target, "abc");
     QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML().contains("abc"), 20000);
     QVERIFY(mdl_ins::dataChanged);
+    QCOMPARE(edits.count(), 3);
+}
+
+void TestAdvEdit::codeEditsCountAndSaveAsTheDesignViewShows() {
+    advEdit ed;
+    ed.setNodeSource([] { return advEdit::Node{"fst_1", "页"}; });
+    ed.show();
+    QTRY_VERIFY_WITH_TIMEOUT(ed.isReady(), 30000);
+    ed.writeInnerHTML("<p>x</p>");
+    ed.sstb->setCurrentIndex(1);
+    QVERIFY(!mdl_ins::dataChanged);
+    const QString typed = "<p>Intro <b>bold <table><tr><td>c</td></tr></table>";
+    ed.txt_code->setPlainText(typed);
+    QVERIFY(mdl_ins::dataChanged);
+    ed.sstb->setCurrentIndex(0);
+    // What is read back, and saved, is the balanced page the design view shows.
+    QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML() != typed, 20000);
+    QCOMPARE(ed.innerHTML(), mdl_func::toStoredHtml(bodyOf(ed.DHTMLEditer), {}));
+    ed.save();
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页").first().text("value01"), ed.innerHTML());
 }
 
 void TestAdvEdit::toolbarFormatsTheSelection_data() {
@@ -129,6 +159,10 @@ void TestAdvEdit::toolbarFormatsTheSelection_data() {
     QTest::newRow("remove format") << "RemoveFormat"
                                    << "<p><b>word</b></p>"
                                    << "<p>word</p>";
+    // The address is asked for in a dialog of the program's own.
+    QTest::newRow("link") << "link"
+                          << "<p>word</p>"
+                          << "<a href=\"http://orvane.example/\">word</a>";
 }
 
 void TestAdvEdit::toolbarFormatsTheSelection() {
@@ -141,6 +175,7 @@ void TestAdvEdit::toolbarFormatsTheSelection() {
     ed.writeInnerHTML(before);
     QTRY_VERIFY_WITH_TIMEOUT(bodyOf(ed.DHTMLEditer) == before, 20000);
     ed.tlBar->findChild<QAction*>("selectAll")->trigger();
+    m_ui->texts.enqueue(QStringLiteral("http://orvane.example/"));
     ed.tlBar->findChild<QAction*>(key)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(ed.innerHTML().contains(expected), 20000);
     QVERIFY(mdl_ins::dataChanged);
@@ -229,6 +264,11 @@ void TestAdvEdit::saveInsertsThenUpdates() {
     ed.show();
     QTRY_VERIFY_WITH_TIMEOUT(ed.isReady(), 30000);
     ed.writeInnerHTML("<p>第一版</p>");
+    // The buttons show their captions beside their icons.
+    auto* saveButton =
+        qobject_cast<QToolButton*>(ed.tlBar->widgetForAction(ed.tlBar->findChild<QAction*>("save")));
+    QCOMPARE(saveButton->text(), QStringLiteral("保存"));
+    QCOMPARE(saveButton->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     mdl_ins::dataChanged = true;
     ed.tlBar->findChild<QAction*>("save")->trigger();
     QCOMPARE(m_ui->lastText(), QStringLiteral("数据保存成功！"));

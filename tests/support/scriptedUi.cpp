@@ -39,6 +39,11 @@ std::optional<QString> ScriptedUi::chooseFolder(QWidget*, const QString&, const 
     return folders.isEmpty() ? std::nullopt : folders.dequeue();
 }
 
+std::optional<QString> ScriptedUi::askText(QWidget*, const QString&, const QString&,
+                                           const QString&) {
+    return texts.isEmpty() ? std::nullopt : texts.dequeue();
+}
+
 bool ScriptedUi::openUrl(const QUrl& url) {
     openedUrls << url;
     return true;

@@ -27,11 +27,12 @@ public:
     QList<QUrl> openedUrls;
 
     // Answers, taken in order. An unanswered message box gets its first button of
-    // Ok, Yes; an unanswered file, colour or folder dialog is cancelled.
+    // Ok, Yes; an unanswered file, colour, folder or text dialog is cancelled.
     QQueue<QMessageBox::StandardButton> answers;
     QQueue<std::optional<QString>> files;
     QQueue<std::optional<QColor>> colors;
     QQueue<std::optional<QString>> folders;
+    QQueue<std::optional<QString>> texts;
 
     // The text of the last message, or empty.
     QString lastText() const { return messages.isEmpty() ? QString() : messages.back().text; }
@@ -48,5 +49,7 @@ public:
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial) override;
     std::optional<QString> chooseFolder(QWidget* parent, const QString& title,
                                         const QString& initial) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label,
+                                   const QString& initial) override;
     bool openUrl(const QUrl& url) override;
 };
