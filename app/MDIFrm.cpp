@@ -3,13 +3,16 @@
 #include "app/backup.h"
 #include "app/mainCommands.h"
 #include "app/startup.h"
+#include "appearance/sltTmplFrm.h"
 #include "chrome/aboutFrm.h"
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
+#include "designer/catalogTree.h"
 #include "designer/designFrm.h"
 #include "guide/guidFrm.h"
+#include "organisation/infoFrm.h"
 #include "server/dlgFrm.h"
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
@@ -27,6 +30,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include <csignal>
 #include <exception>
@@ -51,6 +55,8 @@ struct WorkWindowType {
 const QList<WorkWindowType>& workWindowTypes() {
     static const QList<WorkWindowType> types{
         {QStringLiteral("guidFrm"), make<guidFrm>},
+        {QStringLiteral("infoFrm"), make<infoFrm>},
+        {QStringLiteral("sltTmplFrm"), make<sltTmplFrm>},
         {QStringLiteral("designFrm"), make<designFrm>},
         {QStringLiteral("insDataFrm"), make<insDataFrm>},
         {kUpload, make<updataFrm>},
@@ -371,6 +377,21 @@ void MDIFrm::connectWorkWindows() {
     if (designer && content)
         connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click,
                 Qt::UniqueConnection);
+    // A saved site name shows in the title and at the root of both catalog trees.
+    if (auto* info = qobject_cast<infoFrm*>(workWindow(QStringLiteral("infoFrm"))))
+        connect(info, &infoFrm::siteNameChanged, this, &MDIFrm::showSiteName,
+                Qt::UniqueConnection);
+}
+
+void MDIFrm::showSiteName(const QString& webName) {
+    setWindowTitle(startup::frameTitle(webName));
+    for (const char* name : {"designFrm", "insDataFrm"}) {
+        auto* tree = workWindow(QLatin1String(name))
+                         ? workWindow(QLatin1String(name))->findChild<QTreeWidget*>("tvw_nav")
+                         : nullptr;
+        if (QTreeWidgetItem* root = tree ? catalogTree::root(tree) : nullptr)
+            root->setText(0, webName);
+    }
 }
 
 QWidget* MDIFrm::workWindow(const QString& name) const {

@@ -64,6 +64,7 @@ private:
     QMdiSubWindow* subWindow(const QString& name) const;
     QMdiSubWindow* loadWorkWindow(const QString& name);
     void connectWorkWindows();
+    void showSiteName(const QString& webName);
     void startCompanion();
     void stopCompanion();
     void fail(QWidget* splash, const QString& text);

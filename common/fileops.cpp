@@ -10,7 +10,32 @@
 
 namespace fileops {
 
-bool replaceWith(const QString& from, const QString& to, QString* why) {
+namespace {
+
+// Copies block by block, telling `copied` after each block.
+bool copyInBlocks(QFile& source, const QString& target,
+                  const std::function<void(qint64)>& copied) {
+    QFile out(target);
+    if (!source.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    constexpr qint64 kBlock = 1 << 20;
+    qint64 done = 0;
+    while (!source.atEnd()) {
+        const QByteArray block = source.read(kBlock);
+        if (block.isEmpty() && source.error() != QFileDevice::NoError)
+            return false;
+        if (out.write(block) != block.size())
+            return false;
+        done += block.size();
+        copied(done);
+    }
+    return out.flush();
+}
+
+} // namespace
+
+bool replaceWith(const QString& from, const QString& to, QString* why,
+                 const std::function<void(qint64)>& copied) {
     if (!QFileInfo(from).isFile()) {
         *why = QStringLiteral("找不到文件“%1”").arg(QDir::toNativeSeparators(from));
         return false;
@@ -18,7 +43,7 @@ bool replaceWith(const QString& from, const QString& to, QString* why) {
     const QString partial = to + QStringLiteral(".part");
     QFile::remove(partial);
     QFile source(from);
-    if (!source.copy(partial)) {
+    if (copied ? !copyInBlocks(source, partial, copied) : !source.copy(partial)) {
         *why = QStringLiteral("无法复制“%1”到“%2”：%3")
                    .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
                         source.errorString());
@@ -51,7 +76,8 @@ QString bare(QString folder) {
 }
 
 bool copyInto(const QString& from, const QString& to, const QString& prefix, QString* why,
-              const Skip& skip, QStringList* written) {
+              const Skip& skip, QStringList* written, const std::function<void(qint64)>& copied,
+              qint64* done) {
     if (!QDir().mkpath(to)) {
         *why = QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(to));
         return false;
@@ -64,11 +90,17 @@ bool copyInto(const QString& from, const QString& to, const QString& prefix, QSt
             continue;
         const QString target = to + u'/' + e.fileName();
         if (e.isDir() && !e.isSymLink()) {
-            if (!copyInto(e.absoluteFilePath(), target, relative + u'/', why, skip, written))
+            if (!copyInto(e.absoluteFilePath(), target, relative + u'/', why, skip, written,
+                          copied, done))
                 return false;
         } else {
-            if (!replaceWith(e.absoluteFilePath(), target, why))
+            const qint64 before = *done;
+            std::function<void(qint64)> tell;
+            if (copied)
+                tell = [&copied, before](qint64 n) { copied(before + n); };
+            if (!replaceWith(e.absoluteFilePath(), target, why, tell))
                 return false;
+            *done = before + e.size();
             if (written)
                 *written << relative;
         }
@@ -79,12 +111,13 @@ bool copyInto(const QString& from, const QString& to, const QString& prefix, QSt
 } // namespace
 
 bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip,
-                QStringList* written) {
+                QStringList* written, const std::function<void(qint64)>& copied) {
     if (!QFileInfo(from).isDir()) {
         *why = QStringLiteral("找不到文件夹“%1”").arg(QDir::toNativeSeparators(from));
         return false;
     }
-    return copyInto(bare(from), bare(to), QString(), why, skip, written);
+    qint64 done = 0;
+    return copyInto(bare(from), bare(to), QString(), why, skip, written, copied, &done);
 }
 
 bool replaceFolder(const QString& fresh, const QString& target, QString* why) {

@@ -12,7 +12,10 @@ namespace fileops {
 // when complete, so a failed copy never costs the file it was to replace. The result is
 // writable by its owner (the pristine copies may be read-only). On failure `why` names
 // the file and the reason.
-bool replaceWith(const QString& from, const QString& to, QString* why);
+// `copied`, when given, hears how many bytes of the file are copied so far, block by
+// block, so a window can show the progress of a large file.
+bool replaceWith(const QString& from, const QString& to, QString* why,
+                 const std::function<void(qint64)>& copied = {});
 
 // Which entries of a folder copy to leave out, by path relative to the folder copied
 // ("images/a.gif"); folders are asked before their content.
@@ -21,9 +24,10 @@ using Skip = std::function<bool(const QString& relative)>;
 // Copies every file of the folder `from`, subfolders included, into the folder `to`
 // (made when missing), each through replaceWith; files of `to` that `from` does not
 // hold stay. `written` receives the relative path of each file put in place, in order,
-// also when a later one fails.
+// also when a later one fails. `copied`, when given, hears how many bytes of the whole
+// folder are copied so far.
 bool copyFolder(const QString& from, const QString& to, QString* why, const Skip& skip = {},
-                QStringList* written = nullptr);
+                QStringList* written = nullptr, const std::function<void(qint64)>& copied = {});
 
 // Puts the complete folder `fresh` in the place of `target`: the old `target`, if any,
 // goes only once `fresh` stands in its place. On failure `target` is as it was and

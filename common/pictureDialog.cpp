@@ -6,8 +6,8 @@
 namespace pictures {
 
 std::optional<Choice> ask(QWidget* parent, const QString& filter, const ChoiceOptions& options,
-                          const QString& failureTitle) {
-    const std::optional<QString> path = ui::openFile(parent, filter);
+                          const QString& failureTitle, const QString& proposedName) {
+    const std::optional<QString> path = ui::openFile(parent, filter, proposedName);
     if (!path) {
         ui::message(parent, QString::fromUtf16(mdl_func::kCancelledText), failureTitle,
                     QMessageBox::Critical);

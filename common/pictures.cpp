@@ -71,6 +71,35 @@ QString notPictureText(const QString& path) {
     return QStringLiteral("所选文件不是可以读取的图片：") + QFileInfo(path).fileName();
 }
 
+// Brings the file in under the fixed name `name`, replacing a file of that name unless it
+// is the very file or one of the same content.
+Choice chooseFixed(const QFileInfo& source, const QString& name, const QString& work,
+                   Choice out) {
+    out.name = name;
+    const QString target = work + name;
+    if (isReserved(name) || name.contains(u'/') || name == u"." || name == u"..") {
+        out.status = Choice::NotCopied;
+        out.message = QStringLiteral("不能使用文件名：") + name;
+        return out;
+    }
+    const QFileInfo existing(target);
+    if (existing.isFile() &&
+        (existing.canonicalFilePath() == source.canonicalFilePath() ||
+         sameContent(source.absoluteFilePath(), target))) {
+        out.status = Choice::Ok;
+        return out;
+    }
+    QString why;
+    if (!fileops::replaceWith(source.absoluteFilePath(), target, &why)) {
+        out.status = Choice::NotCopied;
+        out.message = why;
+        return out;
+    }
+    out.status = Choice::Ok;
+    out.copied = true;
+    return out;
+}
+
 } // namespace
 
 Loaded load(const QString& path, const QSize& bound) {
@@ -111,7 +140,8 @@ Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     Choice out;
     out.source = sourcePath;
     const QFileInfo source(sourcePath);
-    const QString title = source.fileName();
+    const bool fixed = !options.name.isEmpty();
+    const QString title = fixed ? options.name : source.fileName();
     if (!cls_func().isEng(title)) {
         out.status = Choice::NotAscii;
         out.message = QString::fromUtf16(kNotAsciiText);
@@ -131,6 +161,8 @@ Choice choose(const QString& sourcePath, const ChoiceOptions& options) {
     }
 
     const QString work = workspace::currImgPath();
+    if (fixed)
+        return chooseFixed(source, options.name, work, std::move(out));
     // A file of the working folder itself stays where it is, under its own name.
     if (!isReserved(title) &&
         QFileInfo(source.absolutePath() + u'/').canonicalFilePath() ==
@@ -185,36 +217,64 @@ bool valueNames(const QString& value, const QString& fileName) {
     return value.contains(fileName, Qt::CaseInsensitive);
 }
 
+// The stored text values, read at the first question and kept for the ones after, so a
+// folder of pages is checked with one reading of the site database.
+class StoredTexts {
+public:
+    bool name(const QString& fileName) {
+        if (!m_read) {
+            m_read = true;
+            m_ok = read();
+        }
+        // A table that cannot be read might name the file: keep it.
+        if (!m_ok)
+            return true;
+        for (const QString& value : m_values) {
+            if (valueNames(value, fileName))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    bool read() {
+        for (const char* table : kTables) {
+            const sitedb::Rows rows =
+                sitedb::query(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
+            if (!rows.ok)
+                return false;
+            for (const sitedb::Row& row : rows.rows) {
+                const QSqlRecord& rec = row.record();
+                for (int i = 0; i < rec.count(); ++i) {
+                    const QString value = rec.value(i).toString();
+                    if (!value.isEmpty())
+                        m_values << value;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool m_read = false;
+    bool m_ok = false;
+    QStringList m_values;
+};
+
 } // namespace
 
 bool isNamed(const QString& fileName) {
-    if (fileName.isEmpty())
-        return false;
-    for (const char* table : kTables) {
-        const sitedb::Rows rows =
-            sitedb::query(QStringLiteral("SELECT * FROM ") + QLatin1String(table));
-        // A table that cannot be read might name the file: keep it.
-        if (!rows.ok)
-            return true;
-        for (const sitedb::Row& row : rows.rows) {
-            const QSqlRecord& rec = row.record();
-            for (int i = 0; i < rec.count(); ++i) {
-                if (valueNames(rec.value(i).toString(), fileName))
-                    return true;
-            }
-        }
-    }
-    return false;
+    return !fileName.isEmpty() && StoredTexts().name(fileName);
 }
 
 QStringList removeUnnamed(const QStringList& fileNames) {
+    StoredTexts stored;
     QStringList removed;
     for (const QString& name : fileNames) {
         if (name.isEmpty() || removed.contains(name) || name.contains(u'/') ||
             name.contains(u'\\') || name == u"." || name == u".." || isReserved(name))
             continue;
         const QString path = workspace::currImgPath() + name;
-        if (!QFileInfo(path).isFile() || isNamed(name))
+        if (!QFileInfo(path).isFile() || stored.name(name))
             continue;
         if (QFile::remove(path))
             removed << name;

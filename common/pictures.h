@@ -56,6 +56,10 @@ struct ChoiceOptions {
     // gallery thumbnail: for a new copy, a name whose companion something stored names
     // already is passed over.
     std::function<QString(const QString&)> companion;
+    // The name the copy must take, for a file the site keeps under a fixed name (a
+    // custom page or header): a file of that name is replaced, safely, by the choice.
+    // Empty: the file's own name, or a free one.
+    QString name;
 };
 
 // Brings the file at `sourcePath` into the working folder. The copy keeps the file's own
@@ -63,6 +67,7 @@ struct ChoiceOptions {
 // the program keeps for itself, such as the site database): then the first free name
 // "stem-2.ext", "stem-3.ext", … is taken, the number going before the first ".". The same
 // file picked again, or a file picked from the working folder itself, is reused as it is.
+// With a fixed name in `options`, that name is checked instead of the file's own.
 Choice choose(const QString& sourcePath, const ChoiceOptions& options = {});
 
 // True when any stored value of the site database (content records, site settings)

@@ -1,7 +1,7 @@
 #pragma once
 // The product dialogs: `insDataFrm_prod` adds a product to the current node,
 // `insDataFrm_prodMod` loads the picked one shortly after it opens and stores its changes.
-// Name, specification, unit, price, an optional picture and an introduction written in
+// Name, model and size, unit, price, an optional picture and an introduction written in
 // the product editor.
 
 #include "content/entryDialog.h"
