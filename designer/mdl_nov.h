@@ -5,6 +5,7 @@
 // branch is deleted or renamed together with its descendants and content records, and
 // changes made of several statements run in one transaction.
 
+#include "sitedb/contract.h"
 #include "sitedb/sitedb.h"
 
 #include <QList>
@@ -13,23 +14,14 @@
 
 namespace mdl_nov {
 
-// The level of a tree node, told by the first three characters of its key: "fst", "snd",
-// "thd"; the root ("roo") and anything else have no level.
-enum class Level { None = 0, First = 1, Second = 2, Third = 3 };
-
-Level levelOfKey(const QString& key);
-// "fst", "snd", "thd" for the three levels, "roo" for none.
-QString levelPrefix(Level level);
-// The level below `level` (None below Third).
-Level childLevel(Level level);
-
-// Table names of a level: the catalog table, which is also its name column, and the
-// content table whose owner column carries the catalog table's name. Empty for None.
-QString catalogTable(Level level);
-QString contentTable(Level level);
-
-// The key "none": what a node without a catalog row has as its display format.
-inline const QString noFormat = QStringLiteral("none");
+// The tables and levels of the catalog, as the site database's vocabulary names them.
+using Level = sitedb::Level;
+using sitedb::catalogTable;
+using sitedb::childLevel;
+using sitedb::contentTable;
+using sitedb::levelOfKey;
+using sitedb::levelPrefix;
+using sitedb::noFormat;
 
 // One catalog row and the rows below it, as loaded.
 struct CatalogNode {

@@ -11,7 +11,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libzip-dev zip unzip socat
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick tidy
 )
 
 missing=()

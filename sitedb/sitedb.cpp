@@ -174,7 +174,12 @@ Rows query(const QString& sql, const QVariantList& args) {
         out.error = QStringLiteral("站点数据库没有打开");
         return out;
     }
-    QSqlQuery q(conn());
+    return query(conn(), sql, args);
+}
+
+Rows query(QSqlDatabase db, const QString& sql, const QVariantList& args) {
+    Rows out;
+    QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         out.ok = false;

@@ -83,6 +83,8 @@ QSqlDatabase conn();
 QString currentFile();
 
 Rows query(const QString& sql, const QVariantList& args = {});
+// The same on another open connection (one a worker thread made for itself).
+Rows query(QSqlDatabase db, const QString& sql, const QVariantList& args = {});
 Outcome exec(const QString& sql, const QVariantList& args = {});
 
 // Runs the statements as one transaction: all of them take effect or none.

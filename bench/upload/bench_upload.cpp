@@ -3,6 +3,7 @@
 // reference hosting server and the same file with socat to a sink, both on loopback, and
 // measures the client's peak memory growth during its transfer.
 
+#include "bench/memory.h"
 #include "common/gbk.h"
 #include "server/mdl_upData.h"
 #include "server/packWorkspace.h"
@@ -30,23 +31,8 @@ namespace {
     std::exit(1);
 }
 
-// Kilobytes of a "Vm…" line of /proc/self/status.
-qint64 statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-void resetPeakMemory() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly))
-        f.write("5");
-}
+using bench::resetPeakMemory;
+using bench::statusKb;
 
 quint16 freePort() {
     QTcpServer probe;
