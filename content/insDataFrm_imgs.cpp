@@ -2,6 +2,7 @@
 
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/actualImage.h"
 
 #include <QFileInfo>
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+using workWindow::named;
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/myDate.h"
 
 #include <QGridLayout>
@@ -11,6 +12,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+using workWindow::named;
 
 newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     : entryDialog(target, modify, parent) {
