@@ -76,6 +76,8 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     thumbColumn->addStretch(1);
     grid->addLayout(thumbColumn, 1, 2);
     auto* pictureLine = new QHBoxLayout;
+    // The file name stands clear of the button.
+    pictureLine->setSpacing(8);
     pictureLine->addWidget(cmd_img);
     pictureLine->addWidget(lbl_imgName, 1);
     grid->addLayout(pictureLine, 2, 1, 1, 2);

@@ -166,7 +166,8 @@ void seed() {
                            QStringLiteral("第二季度客户服务满意度调查结果")};
     const QStringList dates{QStringLiteral("2006-09-28"), QStringLiteral("2006-09-15"),
                             QStringLiteral("2006-06-30")};
-    for (int i = 0; i < news.size(); ++i)
+    // Oldest first: the list shows the newest on top.
+    for (int i = news.size() - 1; i >= 0; --i)
         sitedb::exec(QStringLiteral("INSERT INTO content01 (firstCatalog, value01, value02, value03) "
                                     "VALUES (?, ?, ?, ?)"),
                      {QStringLiteral("新闻动态"), news[i], dates[i], news[i]});
@@ -193,11 +194,17 @@ Records seedRecords(QTreeWidget* tree) {
     r.news = target(QStringLiteral("新闻动态"));
     samplePicture(QStringLiteral("opening.jpg"), {480, 320}, QStringLiteral("新版网站开通"),
                   QColor(0x3a, 0x7b, 0xd5), QColor(0x4f, 0x9a, 0x4a));
-    mdl_entry::News item{QStringLiteral("新版网站正式开通"), QStringLiteral("2006-10-08"),
+    // The newest item of the list gets its body and picture.
+    const QString title = QStringLiteral("新版网站正式开通");
+    r.news.id = sitedb::query(QStringLiteral("SELECT ID FROM content01 WHERE value01 = ?"), {title})
+                    .first()
+                    .text(QStringLiteral("ID"))
+                    .toLongLong();
+    mdl_entry::News item{title, QStringLiteral("2006-09-28"),
                          QStringLiteral("经过两个月的筹备，奥凡科技新版网站今天正式开通。\n"
                                         "新网站增加了产品中心和在线留言，欢迎各位客户访问。"),
                          QStringLiteral("opening.jpg")};
-    r.news.id = mdl_entry::addNews(r.news.nodeKey, r.news.nodeName, item).id;
+    mdl_entry::modifyNews(r.news.nodeKey, r.news.id, item);
 
     r.gallery = target(QStringLiteral("产品图片"));
     const QString photo = QStringLiteral("hall.jpg");
@@ -229,11 +236,34 @@ void pause(int ms) {
     QTest::qWait(ms);
 }
 
-// Saves the screen's rectangle `r` as `name`.
-void shoot(const QString& name, const QRect& r) {
+// `body` under a title bar that shows `title`, as a window manager draws one; the virtual
+// X server has none.
+QPixmap withTitleBar(const QPixmap& body, const QString& title) {
+    const int bar = 28;
+    QPixmap framed(body.width() + 2, body.height() + bar + 1);
+    framed.fill(QColor(0x5a, 0x6e, 0x8c));
+    QPainter p(&framed);
+    QLinearGradient g(0, 0, 0, bar);
+    g.setColorAt(0, QColor(0x6f, 0x8f, 0xbf));
+    g.setColorAt(1, QColor(0x4a, 0x6a, 0x9a));
+    p.fillRect(QRect(0, 0, framed.width(), bar), g);
+    QFont f = QApplication::font();
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(QRect(10, 0, framed.width() - 50, bar), Qt::AlignVCenter | Qt::AlignLeft, title);
+    p.drawText(QRect(framed.width() - 30, 0, 24, bar), Qt::AlignCenter, QStringLiteral("✕"));
+    p.drawPixmap(1, bar, body);
+    return framed;
+}
+
+// Saves the screen's rectangle `r` as `name`; with a title bar when `title` is given.
+void shoot(const QString& name, const QRect& r, const QString& title = {}) {
     pause(300);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(),
-                                                                     r.height());
+    QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(),
+                                                               r.height());
+    if (!title.isEmpty())
+        shot = withTitleBar(shot, title);
     if (shot.save(g_out + name, "PNG", 9))
         g_taken << name;
     else
@@ -266,7 +296,7 @@ void shootDialog(QDialog* dlg, const QRect& frame, const QString& name, int sett
     dlg->raise();
     dlg->activateWindow();
     pause(settle);
-    shoot(name, dlg->frameGeometry());
+    shoot(name, dlg->frameGeometry(), dlg->windowTitle());
     dlg->close();
     pause(200);
 }
@@ -337,7 +367,7 @@ int main(int argc, char** argv) {
         dlg->move(frame.center() - dlg->rect().center());
         dlg->txt_Name->setText(QStringLiteral("企业动态"));
         pause(1500);
-        shoot(QStringLiteral("dgn_addFile.png"), dlg->frameGeometry());
+        shoot(QStringLiteral("dgn_addFile.png"), dlg->frameGeometry(), dlg->windowTitle());
         dlg->close();
     }
 
