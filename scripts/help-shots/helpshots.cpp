@@ -133,6 +133,8 @@ void seedOrganisation() {
                 workspace::currImgPath() + background);
     sitedb::setUserInfo(QStringLiteral("backGround"), background);
     sitedb::setUserInfo(QStringLiteral("field04"), QStringLiteral("1"));
+    sitedb::setUserInfo(QStringLiteral("javascript"),
+                        QStringLiteral("1||06.asp||欢迎光临奥凡科技！"));
     sitedb::setUserInfo(
         QStringLiteral("adBoard"),
         QStringLiteral("1||360||240||120||200||新版网站开通||") +
@@ -412,6 +414,9 @@ int main(int argc, char** argv) {
         auto* popup = new sltTmplFrm_adBoardFrm(frm);
         popup->Form_Load();
         shootDialog(popup, frame, QStringLiteral("sltTmplFrm_adBoardFrm.png"));
+        auto* script = new sltTmplFrm_javaScrpt(frm);
+        script->Form_Load();
+        shootDialog(script, frame, QStringLiteral("sltTmplFrm_javaScrpt.png"));
     }
 
     // The entry dialogs of the content window, each on a record of its own.
