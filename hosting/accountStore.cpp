@@ -7,27 +7,47 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 
+#include <optional>
+
 namespace hosting {
 
 namespace {
 constexpr int kIterations = 10000;
 constexpr int kSaltBytes = 16;
-} // namespace
 
-bool isValidSiteName(const QString& name) {
-    if (name.isEmpty() || name.size() > 63)
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (!((u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z')))
-            return false;
-    }
-    return true;
-}
-
-QByteArray AccountStore::digest(const QString& password, const QByteArray& salt) {
+QByteArray digest(const QString& password, const QByteArray& salt) {
     return QPasswordDigestor::deriveKeyPbkdf2(QCryptographicHash::Sha256, password.toUtf8(), salt,
                                               kIterations, 32);
+}
+
+QByteArray freshSalt() {
+    QByteArray salt(kSaltBytes, Qt::Uninitialized);
+    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
+    return salt;
+}
+
+// Compares in a time that does not depend on where the first difference lies.
+bool sameBytes(const QByteArray& a, const QByteArray& b) {
+    if (a.size() != b.size())
+        return false;
+    unsigned char diff = 0;
+    for (qsizetype i = 0; i < a.size(); ++i)
+        diff |= static_cast<unsigned char>(a[i] ^ b[i]);
+    return diff == 0;
+}
+
+} // namespace
+
+bool Credentials::matches(const QString& password) const {
+    return !hash.isEmpty() && sameBytes(digest(password, salt), hash) && real;
+}
+
+Credentials Credentials::make(const QString& password) {
+    Credentials c;
+    c.salt = freshSalt();
+    c.hash = digest(password, c.salt);
+    c.real = true;
+    return c;
 }
 
 bool AccountStore::load(const QString& dataDir, QString* error) {
@@ -77,19 +97,40 @@ bool AccountStore::save() {
 }
 
 bool AccountStore::setPassword(const QString& accountNo, const QString& password) {
+    return setCredentials(accountNo, Credentials::make(password));
+}
+
+bool AccountStore::setCredentials(const QString& accountNo, const Credentials& credentials) {
+    const auto before = m_accounts.constFind(accountNo);
+    const std::optional<Account> previous =
+        before == m_accounts.cend() ? std::nullopt : std::optional<Account>(*before);
     Account& a = m_accounts[accountNo];
-    QByteArray salt(kSaltBytes, Qt::Uninitialized);
-    QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
-    a.salt = salt;
-    a.hash = digest(password, salt);
-    return save();
+    a.salt = credentials.salt;
+    a.hash = credentials.hash;
+    if (save())
+        return true;
+    if (previous)
+        a = *previous;
+    else
+        m_accounts.remove(accountNo);
+    return false;
 }
 
 bool AccountStore::checkPassword(const QString& accountNo, const QString& password) const {
+    return credentials(accountNo).matches(password);
+}
+
+Credentials AccountStore::credentials(const QString& accountNo) const {
     const auto it = m_accounts.constFind(accountNo);
-    if (it == m_accounts.cend() || it->hash.isEmpty())
-        return false;
-    return digest(password, it->salt) == it->hash;
+    if (it != m_accounts.cend() && !it->hash.isEmpty())
+        return {it->salt, it->hash, true};
+    // An unknown account is checked against a hash of its own, as long to derive.
+    static const Credentials standIn = [] {
+        Credentials c = Credentials::make(QStringLiteral("-"));
+        c.real = false;
+        return c;
+    }();
+    return standIn;
 }
 
 QString AccountStore::siteName(const QString& accountNo) const {
@@ -108,8 +149,13 @@ bool AccountStore::registerSite(const QString& accountNo, const QString& siteNam
     const QString holder = owner(siteName);
     if (!holder.isEmpty() && holder != accountNo)
         return false;
-    m_accounts[accountNo].site = siteName;
-    return save();
+    Account& a = m_accounts[accountNo];
+    const QString previous = a.site;
+    a.site = siteName;
+    if (save())
+        return true;
+    a.site = previous;
+    return false;
 }
 
 QStringList AccountStore::accountNumbers() const {

@@ -1,18 +1,24 @@
 #include "hosting/hostingServer.h"
 
 #include "common/gbk.h"
-#include "hosting/sitePublisher.h"
+#include "hosting/siteLayout.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryFile>
-#include <QTextStream>
-#include <QTimer>
+#include <QUuid>
 
 #include <array>
 #include <cctype>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace hosting {
 
@@ -32,6 +38,10 @@ const QByteArray kErr = "<#errMsg#>";
 
 // How many received messages stay in memory; "messages.log" keeps every talk message.
 constexpr qsizetype kKeptMessages = 1000;
+// What one connection's socket holds before the system is left to hold the rest.
+constexpr qint64 kReadBufferBytes = qint64(1) << 20;
+// How long a connection being closed may take to see its last bytes off.
+constexpr int kLingerMs = 2000;
 
 // The tags a client sends; a message runs from its tag to the next of these.
 const std::array<const QByteArray*, 6> kClientTags{&kLogin,  &kGetVersion, &kSiteName,
@@ -60,18 +70,50 @@ bool mayBeginTag(const QByteArray& tail) {
     return false;
 }
 
+// The address connections are counted by: IPv4 peers of a dual-stack socket as IPv4.
+QString addressKey(const QHostAddress& peer) {
+    bool v4 = false;
+    const quint32 ip = peer.toIPv4Address(&v4);
+    return v4 ? QHostAddress(ip).toString() : peer.toString();
+}
+
+QString minutesText(qint64 ms) {
+    return QString::number(qMax<qint64>(1, (ms + 59999) / 60000));
+}
+
+// Worker threads give way to the event loop when the processors are busy.
+void yieldToTheLoop() {
+    thread_local bool lowered = false;
+    if (lowered)
+        return;
+    lowered = true;
+    const int now = getpriority(PRIO_PROCESS, 0);
+    setpriority(PRIO_PROCESS, 0, qMin(19, now + 5)); // this thread only, on Linux
+}
+
+void closeSoon(QTcpSocket* socket) {
+    socket->disconnectFromHost();
+    if (socket->state() != QAbstractSocket::UnconnectedState)
+        QTimer::singleShot(kLingerMs, socket, [socket] { socket->abort(); });
+}
+
 } // namespace
 
 class Session : public QObject {
 public:
-    Session(HostingServer* server, QTcpSocket* socket)
-        : QObject(server), server(server), socket(socket) {
+    Session(HostingServer* server, QTcpSocket* socket, quint64 id, QString address)
+        : QObject(server), server(server), socket(socket), id(id), address(std::move(address)) {
         socket->setParent(this);
+        socket->setReadBufferSize(kReadBufferBytes);
         quiet.setSingleShot(true);
         quiet.setInterval(server->m_options.quietMs);
+        idle.setSingleShot(true);
         connect(socket, &QTcpSocket::readyRead, this, [this] { onData(); });
         connect(&quiet, &QTimer::timeout, this, [this] { process(true); });
+        connect(&idle, &QTimer::timeout, this, [this] { timedOut(); });
+        rearm();
     }
+    ~Session() override { dropUpload(); }
 
     void send(const QByteArray& bytes) {
         if (socket->state() == QAbstractSocket::ConnectedState)
@@ -80,15 +122,61 @@ public:
     void reply(const QByteArray& tag, const QString& payload = {}) {
         send(tag + gbk::encode(payload));
     }
+    // A refusal the user reads: the failure, then what failed.
+    void refuse(const QString& why) {
+        reply(kErr);
+        reply(kSystem, why);
+    }
+
+    // Starts the time-out that fits the connection's state again.
+    void rearm() {
+        const Options& o = server->m_options;
+        const int ms = receiving          ? o.uploadStallMs
+                       : account.isEmpty() ? o.idleBeforeLoginMs
+                                           : o.idleAfterLoginMs;
+        if (ms > 0)
+            idle.start(ms);
+        else
+            idle.stop();
+    }
+
+    void timedOut() {
+        if (receiving) {
+            Q_EMIT server->logLine(QStringLiteral("upload of %1 stalled at %2 of %3 bytes; closed")
+                                       .arg(account)
+                                       .arg(gotBytes)
+                                       .arg(expectedBytes));
+            dropUpload();
+            reply(kSystem, QStringLiteral("上传中断：%1 秒内没有收到数据，连接已断开。")
+                               .arg(server->m_options.uploadStallMs / 1000));
+        } else {
+            Q_EMIT server->logLine(QStringLiteral("idle connection from ") + address +
+                                   (account.isEmpty() ? QString() : u' ' + account) +
+                                   QStringLiteral(" closed"));
+        }
+        closeSoon(socket);
+    }
 
     void onData() {
+        rearm();
+        if (busy)
+            return; // the bytes wait in the socket until the answer is out
         buffer += socket->readAll();
         process(false);
+    }
+
+    // An answer worked out off the loop has gone out: the connection reads on.
+    void resume() {
+        busy = false;
+        rearm();
+        onData();
     }
 
     // Works through the buffer; `flush` treats its end as the end of the last message.
     void process(bool flush) {
         for (;;) {
+            if (busy)
+                return;
             if (receiving) {
                 if (!takeArchiveBytes())
                     return;
@@ -147,9 +235,10 @@ public:
                 return;
             }
             const qsizetype stop = end < 0 ? buffer.size() : end;
-            const QByteArray payload = buffer.mid(tag->size(), stop - tag->size());
+            QByteArray payload = buffer.mid(tag->size(), stop - tag->size());
             buffer.remove(0, stop);
-            server->handle(this, QString::fromLatin1(*tag), payload);
+            server->handle(this, *tag, payload);
+            payload.fill('\0'); // it may hold a password
         }
     }
 
@@ -160,6 +249,7 @@ public:
         if (gotBytes == 0 && buffer.startsWith("<#")) {
             // Text instead of an archive: the client announced again before sending.
             dropUpload();
+            rearm();
             return true;
         }
         if (gotBytes == 0 && buffer.size() < 2 && buffer.startsWith('<'))
@@ -167,16 +257,21 @@ public:
         const qint64 take = qMin<qint64>(buffer.size(), expectedBytes - gotBytes);
         if (take > 0) {
             if (file->write(buffer.constData(), take) != take) {
+                Q_EMIT server->logLine(QStringLiteral("cannot store the upload of ") + account +
+                                       QStringLiteral(": ") + file->errorString());
                 dropUpload();
-                reply(kErr);
-                buffer.remove(0, take);
-                return true;
+                refuse(QStringLiteral("服务器无法保存上传的数据，请稍后再试。"));
+                // The rest of the archive would be read as messages: the connection ends.
+                buffer.clear();
+                closeSoon(socket);
+                return false;
             }
             gotBytes += take;
             buffer.remove(0, take);
         }
         if (gotBytes == expectedBytes) {
             server->finishUpload(this);
+            rearm();
             return true;
         }
         return false;
@@ -191,9 +286,14 @@ public:
 
     HostingServer* server;
     QTcpSocket* socket;
+    const quint64 id;
+    const QString address;
     QByteArray buffer;
     QTimer quiet;
+    QTimer idle;
     QString account;
+    // An answer is being worked out off the loop; what follows waits for it.
+    bool busy = false;
     bool receiving = false;
     qint64 expectedBytes = 0;
     qint64 gotBytes = 0;
@@ -201,26 +301,75 @@ public:
 };
 
 HostingServer::HostingServer(Options options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)) {
+    : QObject(parent), m_options(std::move(options)), m_throttle(m_options.throttle) {
     if (!m_options.dataDir.endsWith(u'/'))
         m_options.dataDir += u'/';
+    if (m_options.skinsDir.isEmpty())
+        m_options.skinsDir = QCoreApplication::applicationDirPath() + QStringLiteral("/skins/");
+    m_hashPool.setMaxThreadCount(m_options.hashThreads > 0 ? m_options.hashThreads
+                                                           : QThread::idealThreadCount());
+    m_workPool.setMaxThreadCount(qMax(1, m_options.publishThreads));
+    m_resumeAccepting.setSingleShot(true);
+    m_resumeAccepting.setInterval(250);
+    connect(&m_resumeAccepting, &QTimer::timeout, this, [this] {
+        if (m_server)
+            m_server->resumeAccepting();
+    });
 }
 
 HostingServer::~HostingServer() {
+    // Work under way stops where it can; what it leaves in work/ goes at the next start.
+    m_stopping = true;
+    m_workPool.waitForDone();
+    m_hashPool.waitForDone();
     // The sessions go with the server; their sockets' last events must not reach it.
     for (Session* s : std::exchange(m_sessions, {})) {
         s->socket->disconnect(this);
         s->dropUpload();
     }
+    if (m_reserveFd >= 0)
+        ::close(m_reserveFd);
+}
+
+template <class Work, class Done>
+void HostingServer::offLoop(QThreadPool& pool, Work work, Done done) {
+    pool.start([this, work = std::move(work), done = std::move(done)]() mutable {
+        yieldToTheLoop();
+        auto result = work();
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done), result = std::move(result)]() mutable { done(result); },
+            Qt::QueuedConnection);
+    });
+}
+
+QString HostingServer::workFolder() const {
+    return m_options.dataDir + QStringLiteral("work/");
+}
+
+void HostingServer::openData() {
+    const QString data = m_options.dataDir;
+    // Data folders of earlier versions kept the unpacked uploads in sites/.
+    if (QFileInfo::exists(data + QStringLiteral("sites")) &&
+        !QFileInfo::exists(data + QStringLiteral("uploads")))
+        QDir().rename(data + QStringLiteral("sites"), data + QStringLiteral("uploads"));
+    // What was being received or prepared when the server stopped is of no use.
+    for (const char* sub : {"incoming", "work"}) {
+        QDir(data + QLatin1String(sub)).removeRecursively();
+        QDir().mkpath(data + QLatin1String(sub));
+    }
+    for (const char* sub : {"uploads", "www"})
+        QDir().mkpath(data + QLatin1String(sub));
 }
 
 bool HostingServer::start(const QHostAddress& address, quint16 port, QString* error) {
     QString why;
-    if (!QDir().mkpath(m_options.dataDir + QStringLiteral("sites")) ||
-        !QDir().mkpath(m_options.dataDir + QStringLiteral("incoming"))) {
-        if (error)
-            *error = QStringLiteral("cannot create the data folder ") + m_options.dataDir;
-        return false;
+    openData();
+    for (const char* sub : {"uploads", "www", "incoming", "work"}) {
+        if (!QFileInfo(m_options.dataDir + QLatin1String(sub)).isDir()) {
+            if (error)
+                *error = QStringLiteral("cannot create the data folder ") + m_options.dataDir;
+            return false;
+        }
     }
     if (!m_accounts.load(m_options.dataDir, &why)) {
         if (error)
@@ -229,23 +378,26 @@ bool HostingServer::start(const QHostAddress& address, quint16 port, QString* er
     }
     if (m_accounts.accountNumbers().isEmpty())
         m_accounts.setPassword(initialAccountNo, initialPassword);
+    // Folders of names nobody holds any more (left behind by earlier versions) go, so an
+    // address that changed hands never shows the pages of its previous holder.
+    for (const char* sub : {"uploads", "www"}) {
+        const QString root = m_options.dataDir + QLatin1String(sub) + u'/';
+        for (const QString& name : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (m_accounts.owner(name).isEmpty())
+                retire(root + name);
+        }
+    }
+    m_accounts.credentials(QString()); // the stand-in for unknown accounts, made once
     QFile noticeFile(m_options.dataDir + QStringLiteral("notice.txt"));
     if (noticeFile.open(QIODevice::ReadOnly))
         m_notice = QString::fromUtf8(noticeFile.readAll()).trimmed();
 
+    m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     m_server = new QTcpServer(this);
-    connect(m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-            auto* s = new Session(this, socket);
-            m_sessions << s;
-            Q_EMIT logLine(QStringLiteral("connection from ") + socket->peerAddress().toString());
-            connect(socket, &QTcpSocket::disconnected, this, [this, s] {
-                m_sessions.removeOne(s);
-                s->dropUpload();
-                s->deleteLater();
-            });
-        }
-    });
+    m_server->setListenBacklogSize(m_options.listenBacklog);
+    m_server->setMaxPendingConnections(qMax(30, m_options.maxConnections));
+    connect(m_server, &QTcpServer::newConnection, this, &HostingServer::accept);
+    connect(m_server, &QTcpServer::acceptError, this, &HostingServer::acceptFailed);
     if (!m_server->listen(address, port)) {
         if (error)
             *error = m_server->errorString();
@@ -254,12 +406,79 @@ bool HostingServer::start(const QHostAddress& address, quint16 port, QString* er
     return true;
 }
 
+void HostingServer::accept() {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+        const QString address = addressKey(socket->peerAddress());
+        QString full;
+        if (m_sessions.size() >= m_options.maxConnections)
+            full = QStringLiteral("服务器连接数已满，请稍后再试。");
+        else if (m_perAddress.value(address) >= m_options.maxPerAddress)
+            full = QStringLiteral("来自您的地址的连接过多，请稍后再试。");
+        if (!full.isEmpty()) {
+            Q_EMIT logLine(QStringLiteral("refused connection from ") + address +
+                           QStringLiteral(" (too many connections)"));
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->write(kSystem + gbk::encode(full));
+            closeSoon(socket);
+            continue;
+        }
+        const quint64 id = m_nextId++;
+        auto* s = new Session(this, socket, id, address);
+        m_sessions << s;
+        m_byId.insert(id, s);
+        ++m_perAddress[address];
+        Q_EMIT logLine(QStringLiteral("connection from ") + address);
+        connect(socket, &QTcpSocket::disconnected, this, [this, s] { closed(s); });
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            closed(s); // gone before it was taken
+    }
+}
+
+void HostingServer::closed(Session* s) {
+    if (!m_byId.remove(s->id))
+        return;
+    m_sessions.removeOne(s);
+    if (--m_perAddress[s->address] <= 0)
+        m_perAddress.remove(s->address);
+    s->dropUpload();
+    s->deleteLater();
+    // A descriptor is free again.
+    if (m_resumeAccepting.isActive()) {
+        m_resumeAccepting.stop();
+        m_server->resumeAccepting();
+    }
+}
+
+void HostingServer::acceptFailed(QAbstractSocket::SocketError error) {
+    // The server stops accepting after such an error. Out of descriptors, the waiting
+    // connections are taken with the reserve one and closed at once, so that they are
+    // refused rather than left hanging, and accepting resumes a little later.
+    if (error == QAbstractSocket::SocketResourceError && m_reserveFd >= 0) {
+        ::close(m_reserveFd);
+        m_reserveFd = -1;
+        int shed = 0;
+        for (int fd; (fd = ::accept(int(m_server->socketDescriptor()), nullptr, nullptr)) >= 0;) {
+            ::close(fd);
+            ++shed;
+        }
+        m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        Q_EMIT logLine(QStringLiteral("out of file descriptors: %1 connection(s) refused").arg(shed));
+    } else {
+        Q_EMIT logLine(QStringLiteral("cannot accept a connection: ") + m_server->errorString());
+    }
+    m_resumeAccepting.start();
+}
+
 quint16 HostingServer::port() const {
     return m_server ? m_server->serverPort() : 0;
 }
 
 QString HostingServer::siteFolder(const QString& siteName) const {
-    return m_options.dataDir + QStringLiteral("sites/") + siteName.toLower() + u'/';
+    return uploadDir(m_options.dataDir, siteName);
+}
+
+QString HostingServer::publishedFolder(const QString& siteName) const {
+    return publishedDir(m_options.dataDir, siteName);
 }
 
 int HostingServer::push(const QString& accountNo, const QByteArray& bytes) {
@@ -274,14 +493,14 @@ int HostingServer::push(const QString& accountNo, const QByteArray& bytes) {
 }
 
 int HostingServer::dropConnections(const QString& accountNo) {
-    int closed = 0;
+    int closedCount = 0;
     for (Session* s : QList<Session*>(m_sessions)) {
         if (!s->account.isEmpty() && s->account == accountNo) {
             s->socket->disconnectFromHost();
-            ++closed;
+            ++closedCount;
         }
     }
-    return closed;
+    return closedCount;
 }
 
 int HostingServer::pushTalk(const QString& accountNo, const QString& text) {
@@ -296,33 +515,28 @@ int HostingServer::pushSelectTemplate(const QString& accountNo) {
     return push(accountNo, kSelectTemplate);
 }
 
-void HostingServer::handle(Session* s, const QString& tag, const QByteArray& payloadBytes) {
-    const QString payload = gbk::decode(payloadBytes);
-    m_received << tag + payload;
+void HostingServer::keep(const QByteArray& tag, const QString& payload) {
+    QString kept = QString::fromLatin1(tag);
+    if (tag == kLogin)
+        kept += payload.section(QStringLiteral("||"), 0, 0) + QStringLiteral("||");
+    else if (tag != kModPwd)
+        kept += payload;
+    m_received << kept;
     if (m_received.size() > kKeptMessages)
         m_received.removeFirst();
-    const QByteArray t = tag.toLatin1();
-    if (t == kGetVersion) {
+}
+
+void HostingServer::handle(Session* s, const QByteArray& tag, const QByteArray& payloadBytes) {
+    QString payload = gbk::decode(payloadBytes);
+    keep(tag, payload);
+    if (tag == kGetVersion) {
         if (!m_notice.isEmpty())
             s->reply(kGetVersion, m_notice);
         return;
     }
-    if (t == kLogin) {
-        const qsizetype bar = payload.indexOf(QStringLiteral("||"));
-        if (bar < 0) {
-            s->reply(kErr);
-            return;
-        }
-        const QString account = payload.left(bar).trimmed();
-        if (m_accounts.checkPassword(account, payload.mid(bar + 2))) {
-            s->account = account;
-            s->reply(kLogin);
-            Q_EMIT logLine(QStringLiteral("login ") + account);
-        } else {
-            s->account.clear();
-            s->reply(kLogout);
-            Q_EMIT logLine(QStringLiteral("refused login ") + account);
-        }
+    if (tag == kLogin) {
+        login(s, payload);
+        payload.fill(u'\0');
         return;
     }
     // Everything else needs a login on this connection.
@@ -330,20 +544,12 @@ void HostingServer::handle(Session* s, const QString& tag, const QByteArray& pay
         s->reply(kErr);
         return;
     }
-    if (t == kSiteName) {
-        if (!isValidSiteName(payload)) {
-            s->reply(kErr);
-        } else if (m_accounts.registerSite(s->account, payload)) {
-            s->reply(kSiteName);
-        } else {
-            s->reply(kSiteNameExist);
-        }
-    } else if (t == kModPwd) {
-        if (payload.isEmpty() || !m_accounts.setPassword(s->account, payload))
-            s->reply(kErr);
-        else
-            s->reply(kModPwd);
-    } else if (t == kTalk) {
+    if (tag == kSiteName) {
+        registerName(s, payload);
+    } else if (tag == kModPwd) {
+        changePassword(s, payload);
+        payload.fill(u'\0');
+    } else if (tag == kTalk) {
         m_talks.append({s->account, payload, QDateTime::currentDateTime()});
         if (m_talks.size() > kKeptMessages)
             m_talks.removeFirst();
@@ -353,45 +559,288 @@ void HostingServer::handle(Session* s, const QString& tag, const QByteArray& pay
                        u' ' + payload + u'\n')
                           .toUtf8());
         Q_EMIT talkReceived(s->account, payload);
-    } else if (t == kSendFileInfo) {
-        bool ok = false;
-        const qint64 size = payload.trimmed().toLongLong(&ok);
-        if (!ok || size <= 0 || size > m_options.maxArchiveBytes ||
-            m_accounts.siteName(s->account).isEmpty()) {
-            s->reply(kErr);
-            return;
-        }
-        s->dropUpload();
-        s->file =
-            new QTemporaryFile(m_options.dataDir + QStringLiteral("incoming/upload-XXXXXX.zip"), s);
-        if (!s->file->open()) {
-            s->dropUpload();
-            s->reply(kErr);
-            return;
-        }
-        s->receiving = true;
-        s->expectedBytes = size;
-        s->gotBytes = 0;
-        s->reply(kSendFileInfo);
+    } else if (tag == kSendFileInfo) {
+        announceUpload(s, payload);
     }
 }
 
-void HostingServer::finishUpload(Session* s) {
-    s->file->flush();
-    const QString site = m_accounts.siteName(s->account);
-    const PublishResult r =
-        publishArchive(s->file->fileName(), siteFolder(site), m_options.maxUnpackedBytes);
-    s->dropUpload();
-    if (r.ok) {
-        s->reply(kSystem,
-                 QStringLiteral("站点 %1 已发布。<br>共收到 %2 个文件。").arg(site).arg(r.files));
-        Q_EMIT logLine(QStringLiteral("published ") + site);
-    } else {
+void HostingServer::login(Session* s, const QString& payload) {
+    const qsizetype bar = payload.indexOf(QStringLiteral("||"));
+    if (bar < 0) {
         s->reply(kErr);
-        Q_EMIT logLine(QStringLiteral("upload refused for ") + site + QStringLiteral(": ") +
-                       r.error);
+        return;
     }
-    Q_EMIT published(site, r.ok, r.ok ? QString::number(r.files) : r.error);
+    const QString account = payload.left(bar).trimmed();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const LoginThrottle::Lock lock = m_throttle.lockFor(account, s->address, now);
+    if (lock.locked) {
+        s->account.clear();
+        s->rearm();
+        s->reply(kLogout, (lock.byAddress ? QStringLiteral("登录失败次数过多，您的地址已被暂时锁定")
+                                          : QStringLiteral("登录失败次数过多，该账号已被暂时锁定")) +
+                              QStringLiteral("，请于 %1 分钟后再试。").arg(minutesText(lock.remainingMs)));
+        Q_EMIT logLine(QStringLiteral("refused login %1 from %2: %3 locked for %4 s")
+                           .arg(account, s->address,
+                                lock.byAddress ? QStringLiteral("address")
+                                               : QStringLiteral("account"))
+                           .arg((lock.remainingMs + 999) / 1000));
+        return;
+    }
+    // The hash is as slow for an unknown account as for a known one.
+    const Credentials credentials = m_accounts.credentials(account);
+    QString password = payload.mid(bar + 2);
+    s->busy = true;
+    offLoop(
+        m_hashPool, [credentials, password]() mutable {
+            const bool matched = credentials.matches(password);
+            password.fill(u'\0');
+            return matched;
+        },
+        [this, id = s->id, account, address = s->address](bool matched) {
+            loginChecked(id, account, address, matched);
+        });
+    password.fill(u'\0');
+}
+
+void HostingServer::loginChecked(quint64 sessionId, const QString& account, const QString& address,
+                                 bool matched) {
+    Session* s = m_byId.value(sessionId);
+    if (matched) {
+        m_throttle.succeeded(account);
+        if (!s)
+            return;
+        s->account = account;
+        s->reply(kLogin);
+        Q_EMIT logLine(QStringLiteral("login %1 from %2").arg(account, address));
+        s->resume();
+        return;
+    }
+    // A failure counts whether or not its connection is still there.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 delay = m_throttle.failed(account, address, now);
+    const LoginThrottle::Lock lock = m_throttle.lockFor(account, address, now);
+    Q_EMIT logLine(QStringLiteral("refused login %1 from %2").arg(account, address) +
+                   (lock.locked ? QStringLiteral("; %1 locked for %2 s")
+                                      .arg(lock.byAddress ? QStringLiteral("address")
+                                                          : QStringLiteral("account"))
+                                      .arg((lock.remainingMs + 999) / 1000)
+                                : delay > 0 ? QStringLiteral("; answered after %1 ms").arg(delay)
+                                            : QString()));
+    if (!s)
+        return;
+    s->account.clear();
+    const auto answer = [this, sessionId, lock] {
+        Session* s = m_byId.value(sessionId);
+        if (!s)
+            return;
+        s->reply(kLogout, lock.locked ? QStringLiteral("登录失败次数过多，请于 %1 分钟后再试。")
+                                            .arg(minutesText(lock.remainingMs))
+                                      : QString());
+        s->resume();
+    };
+    if (delay > 0)
+        QTimer::singleShot(delay, s, answer);
+    else
+        answer();
+}
+
+void HostingServer::changePassword(Session* s, const QString& password) {
+    if (password.isEmpty()) {
+        s->reply(kErr);
+        return;
+    }
+    s->busy = true;
+    offLoop(
+        m_hashPool, [password = QString(password)]() mutable {
+            const Credentials made = Credentials::make(password);
+            password.fill(u'\0');
+            return made;
+        },
+        [this, id = s->id, account = s->account](const Credentials& made) {
+            const bool ok = m_accounts.setCredentials(account, made);
+            if (ok)
+                Q_EMIT logLine(QStringLiteral("password changed for ") + account);
+            Session* s = m_byId.value(id);
+            if (!s)
+                return;
+            s->reply(ok ? kModPwd : kErr);
+            s->resume();
+        });
+}
+
+void HostingServer::registerName(Session* s, const QString& name) {
+    if (!isValidSiteName(name)) {
+        s->reply(kErr);
+        return;
+    }
+    const QString holder = m_accounts.owner(name);
+    if (!holder.isEmpty() && holder != s->account) {
+        s->reply(kSiteNameExist);
+        return;
+    }
+    const QString before = m_accounts.siteName(s->account);
+    if (!m_accounts.registerSite(s->account, name)) {
+        s->reply(kErr);
+        return;
+    }
+    if (before.compare(name, Qt::CaseInsensitive) != 0)
+        moveSite(before, name);
+    s->reply(kSiteName);
+}
+
+void HostingServer::moveSite(const QString& from, const QString& to) {
+    using Place = QString (*)(const QString&, const QString&);
+    for (const Place place : {Place(&uploadDir), Place(&publishedDir)}) {
+        QString target = place(m_options.dataDir, to);
+        target.chop(1);
+        // Whatever lies under the new name is no one's now.
+        if (QFileInfo::exists(target))
+            retire(target);
+        if (from.isEmpty())
+            continue;
+        QString source = place(m_options.dataDir, from);
+        source.chop(1);
+        if (!QFileInfo::exists(source))
+            continue;
+        if (QDir().rename(source, target)) {
+            Q_EMIT logLine(QStringLiteral("moved %1 to %2").arg(source, target));
+        } else {
+            // The old address must not go on showing the pages.
+            Q_EMIT logLine(QStringLiteral("cannot move %1 to %2; removed").arg(source, target));
+            retire(source);
+        }
+    }
+}
+
+void HostingServer::retire(const QString& folder) {
+    const QString away = workFolder() + QStringLiteral("retired-") +
+                         QUuid::createUuid().toString(QUuid::Id128);
+    if (QDir().rename(folder, away))
+        discard(away);
+    else
+        Q_EMIT logLine(QStringLiteral("cannot remove ") + folder);
+}
+
+void HostingServer::discard(const QString& folderInWork) {
+    m_workPool.start([folderInWork] {
+        yieldToTheLoop();
+        QDir(folderInWork).removeRecursively();
+    });
+}
+
+void HostingServer::announceUpload(Session* s, const QString& payload) {
+    bool ok = false;
+    const qint64 size = payload.trimmed().toLongLong(&ok);
+    if (!ok || size <= 0 || m_accounts.siteName(s->account).isEmpty()) {
+        s->reply(kErr);
+        return;
+    }
+    s->dropUpload();
+    if (size > m_options.quotas.siteBytes) {
+        Q_EMIT logLine(QStringLiteral("refused an upload of %1 bytes from %2: above the site quota")
+                           .arg(size)
+                           .arg(s->account));
+        s->refuse(QStringLiteral("上传被拒绝：压缩包大小 %1 字节，超过站点空间限额 %2 MB。")
+                      .arg(size)
+                      .arg(double(m_options.quotas.siteBytes) / (1 << 20), 0, 'f', 0));
+        return;
+    }
+    if (m_publishing.contains(s->account)) {
+        s->refuse(QStringLiteral("上一次上传的站点还在发布中，请稍后再上传。"));
+        return;
+    }
+    s->file = new QTemporaryFile(
+        m_options.dataDir + QStringLiteral("incoming/upload-XXXXXX.zip"), s);
+    if (!s->file->open()) {
+        s->dropUpload();
+        s->reply(kErr);
+        return;
+    }
+    s->file->fileName(); // gives the file its name in incoming/, where it can be seen
+    s->receiving = true;
+    s->expectedBytes = size;
+    s->gotBytes = 0;
+    s->rearm();
+    s->reply(kSendFileInfo);
+}
+
+void HostingServer::finishUpload(Session* s) {
+    PublishJob job;
+    s->file->setAutoRemove(false);
+    const bool stored = s->file->flush();
+    job.archive = s->file->fileName();
+    s->file->close();
+    s->dropUpload();
+    if (!stored) {
+        QFile::remove(job.archive);
+        s->refuse(QStringLiteral("服务器无法保存上传的数据，请稍后再试。"));
+        return;
+    }
+    job.workDir = workFolder() + QStringLiteral("job-") +
+                  QUuid::createUuid().toString(QUuid::Id128) + u'/';
+    job.skinsDir = m_options.skinsDir;
+    job.quotas = m_options.quotas;
+    const QString account = s->account;
+    m_publishing.insert(account);
+    Q_EMIT logLine(QStringLiteral("received an upload from ") + account);
+    offLoop(
+        m_workPool, [job, cancel = &m_stopping] { return prepareSite(job, cancel); },
+        [this, id = s->id, account, job](const PublishOutcome& outcome) {
+            publishDone(id, account, job, outcome);
+        });
+}
+
+void HostingServer::publishDone(quint64 sessionId, const QString& account, const PublishJob& job,
+                                const PublishOutcome& o) {
+    m_publishing.remove(account);
+    Session* s = m_byId.value(sessionId);
+    if (s && s->account != account)
+        s = nullptr;
+    const auto tell = [&](const QString& why, bool failed) {
+        if (!s)
+            return;
+        if (failed)
+            s->refuse(why);
+        else
+            s->reply(kSystem, why);
+    };
+    // The account's name now: it may have changed while the upload was being prepared.
+    const QString site = m_accounts.siteName(account);
+    QString why;
+    if (!o.unpacked) {
+        Q_EMIT logLine(QStringLiteral("upload refused for %1: %2").arg(site, o.error));
+        tell(QStringLiteral("上传被拒绝：") + o.error + QStringLiteral("<br>原来的站点保持不变。"),
+             true);
+    } else if (!replaceFolder(o.uploadFolder, siteFolder(site), job.workDir + QStringLiteral("old-upload"),
+                              &why)) {
+        Q_EMIT logLine(QStringLiteral("cannot keep the upload of %1: %2").arg(site, why));
+        tell(QStringLiteral("服务器无法保存上传的站点，请稍后再试。"), true);
+    } else {
+        for (const QString& line : o.renderLog)
+            Q_EMIT logLine(QStringLiteral("render %1: %2").arg(site, line));
+        if (!o.rendered) {
+            Q_EMIT logLine(QStringLiteral("render of %1 failed: %2").arg(site, o.error));
+            tell(QStringLiteral("站点 %1 发布失败：%2<br>原来发布的网页保持不变。").arg(site, o.error),
+                 false);
+        } else if (!replaceFolder(o.siteFolder, publishedFolder(site),
+                                  job.workDir + QStringLiteral("old-www"), &why)) {
+            Q_EMIT logLine(QStringLiteral("cannot publish %1: %2").arg(site, why));
+            tell(QStringLiteral("站点 %1 发布失败：无法替换原来的网页。").arg(site), false);
+        } else {
+            Q_EMIT logLine(QStringLiteral("published %1: %2 files, %3 pages")
+                               .arg(site)
+                               .arg(o.files)
+                               .arg(o.pages));
+            tell(QStringLiteral("站点 %1 已发布。<br>共收到 %2 个文件，生成 %3 个网页。")
+                     .arg(site)
+                     .arg(o.files)
+                     .arg(o.pages),
+                 false);
+        }
+    }
+    discard(job.workDir);
+    const bool ok = o.unpacked && o.rendered && why.isEmpty();
+    Q_EMIT published(site, ok, ok ? QString::number(o.pages) : o.error);
 }
 
 } // namespace hosting

@@ -1,7 +1,7 @@
 #include "hosting/httpServe.h"
 
 #include "common/gbk.h"
-#include "hosting/accountStore.h"
+#include "hosting/siteLayout.h"
 #include "hosting/sitePublisher.h"
 
 #include <QFile>

@@ -3,6 +3,7 @@
 
 #include "hosting/hostingServer.h"
 #include "hosting/httpServe.h"
+#include "hosting/siteLayout.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -11,8 +12,10 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +69,137 @@ void runCommand(hosting::HostingServer& server, const QString& line) {
     out().flush();
 }
 
+// The limits a person may set, each with its option.
+struct LimitOption {
+    enum Kind { Bytes, Count, Seconds };
+    const char* name;
+    Kind kind;
+    qint64 minimum;
+    const char* help;
+    std::function<qint64&(hosting::Options&)> bytes = {};
+    std::function<int&(hosting::Options&)> number = {};
+};
+
+const QList<LimitOption>& limitOptions() {
+    using O = hosting::Options;
+    static const QList<LimitOption> all{
+        {"site-quota", LimitOption::Bytes, 1, "Most bytes one site may unpack to; a larger archive is "
+         "refused when announced", [](O& o) -> qint64& { return o.quotas.siteBytes; }},
+        {"max-files", LimitOption::Count, 1, "Most files in one upload, those of images.zip included",
+         {}, [](O& o) -> int& { return o.quotas.entries; }},
+        {"max-file-size", LimitOption::Bytes, 1, "Most bytes one file of an upload may unpack to",
+         [](O& o) -> qint64& { return o.quotas.entryBytes; }},
+        {"max-ratio", LimitOption::Count, 1, "Most bytes a file above 1 MB may unpack to per "
+         "compressed byte", {}, [](O& o) -> int& { return o.quotas.ratio; }},
+        {"max-connections", LimitOption::Count, 1, "Most connections in all", {},
+         [](O& o) -> int& { return o.maxConnections; }},
+        {"max-per-address", LimitOption::Count, 1, "Most connections from one address", {},
+         [](O& o) -> int& { return o.maxPerAddress; }},
+        {"idle-login", LimitOption::Seconds, 0, "Seconds a connection may stay silent before its "
+         "login (0: no limit)", {}, [](O& o) -> int& { return o.idleBeforeLoginMs; }},
+        {"idle", LimitOption::Seconds, 0, "Seconds a logged-in connection may stay silent (0: no "
+         "limit)", {}, [](O& o) -> int& { return o.idleAfterLoginMs; }},
+        {"upload-stall", LimitOption::Seconds, 0, "Seconds an upload may wait for its next bytes "
+         "(0: no limit)", {}, [](O& o) -> int& { return o.uploadStallMs; }},
+        {"login-free", LimitOption::Count, 0, "Failed logins per account or address answered at "
+         "once", {}, [](O& o) -> int& { return o.throttle.freeFailures; }},
+        {"login-delay", LimitOption::Seconds, 0, "Seconds the next failed login waits, doubling "
+         "with each further one", {}, [](O& o) -> int& { return o.throttle.firstDelayMs; }},
+        {"login-lock-after", LimitOption::Count, 0, "Failed logins that lock the account or "
+         "address (0: never)", {}, [](O& o) -> int& { return o.throttle.lockAfter; }},
+        {"login-lock", LimitOption::Seconds, 1, "Seconds a lock lasts", {},
+         [](O& o) -> int& { return o.throttle.lockMs; }},
+    };
+    return all;
+}
+
+QString valueText(const LimitOption& l, hosting::Options& o) {
+    if (l.kind == LimitOption::Bytes) {
+        const qint64 b = l.bytes(o);
+        return b % (qint64(1) << 30) == 0   ? QString::number(b >> 30) + u'G'
+               : b % (qint64(1) << 20) == 0 ? QString::number(b >> 20) + u'M'
+                                            : QString::number(b);
+    }
+    if (l.kind == LimitOption::Seconds)
+        return QString::number(l.number(o) / 1000.0);
+    return QString::number(l.number(o));
+}
+
+// The renderer's skins and the limits.
+void addServingOptions(QCommandLineParser& parser) {
+    parser.addOption(QCommandLineOption(QStringLiteral("skins"),
+                                        QStringLiteral("Skins folder of the site renderer "
+                                                       "(default: skins beside the program)."),
+                                        QStringLiteral("dir")));
+    hosting::Options defaults;
+    for (const LimitOption& l : limitOptions()) {
+        const QString value = l.kind == LimitOption::Bytes     ? QStringLiteral("size")
+                              : l.kind == LimitOption::Seconds ? QStringLiteral("seconds")
+                                                               : QStringLiteral("n");
+        parser.addOption(QCommandLineOption(
+            QString::fromLatin1(l.name),
+            QString::fromLatin1(l.help) + QStringLiteral(" (default ") + valueText(l, defaults) +
+                QStringLiteral(")."),
+            value));
+    }
+}
+
+// A size: a whole number of bytes, or of K, M or G.
+qint64 parseBytes(QString text, bool* ok) {
+    text = text.trimmed().toUpper();
+    int shift = 0;
+    if (text.endsWith(u'K') || text.endsWith(u'M') || text.endsWith(u'G')) {
+        shift = text.endsWith(u'K') ? 10 : text.endsWith(u'M') ? 20 : 30;
+        text.chop(1);
+    }
+    const qint64 n = text.toLongLong(ok);
+    if (*ok && (n < 0 || n > (qint64(1) << (62 - shift))))
+        *ok = false;
+    return n << shift;
+}
+
+bool applyServingOptions(const QCommandLineParser& parser, hosting::Options& o, QString* bad) {
+    if (parser.isSet(QStringLiteral("skins")))
+        o.skinsDir = QDir(parser.value(QStringLiteral("skins"))).absolutePath() + u'/';
+    for (const LimitOption& l : limitOptions()) {
+        const QString name = QString::fromLatin1(l.name);
+        if (!parser.isSet(name))
+            continue;
+        const QString text = parser.value(name);
+        bool ok = false;
+        qint64 v = 0;
+        if (l.kind == LimitOption::Bytes) {
+            v = parseBytes(text, &ok);
+        } else if (l.kind == LimitOption::Seconds) {
+            const double s = text.toDouble(&ok);
+            ok = ok && s >= 0 && s <= 86400.0 * 24;
+            v = qRound64(s * 1000);
+        } else {
+            v = text.toLongLong(&ok);
+            ok = ok && v <= 1000000000;
+        }
+        if (!ok || v < (l.kind == LimitOption::Seconds ? l.minimum * 1000 : l.minimum) ||
+            (l.kind == LimitOption::Seconds && l.minimum > 0 && v == 0)) {
+            *bad = QStringLiteral("--") + name + u' ' + text;
+            return false;
+        }
+        if (l.bytes)
+            l.bytes(o) = v;
+        else
+            l.number(o) = int(v);
+    }
+    return true;
+}
+
+// As many descriptors as the system lets this process have: every connection needs one.
+void raiseDescriptorLimit() {
+    rlimit r{};
+    if (getrlimit(RLIMIT_NOFILE, &r) == 0 && r.rlim_cur < r.rlim_max) {
+        r.rlim_cur = r.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &r);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,6 +212,7 @@ int main(int argc, char** argv) {
                        "messages and site uploads for the client, over TCP.\n\n") +
         QString::fromLatin1(kCommands));
     parser.addHelpOption();
+    addServingOptions(parser);
     QCommandLineOption portOpt(QStringLiteral("port"),
                                QStringLiteral("TCP port to listen on (default 1234)."),
                                QStringLiteral("port"), QStringLiteral("1234"));
@@ -118,6 +253,12 @@ int main(int argc, char** argv) {
 
     hosting::Options options;
     options.dataDir = QDir(parser.value(dataOpt)).absolutePath() + u'/';
+    QString badLimit;
+    if (!applyServingOptions(parser, options, &badLimit)) {
+        std::cerr << "invalid value: " << badLimit.toStdString() << '\n';
+        return 2;
+    }
+    raiseDescriptorLimit();
     hosting::HostingServer server(options);
     QObject::connect(&server, &hosting::HostingServer::logLine, [](const QString& line) {
         out() << line << '\n';
@@ -133,7 +274,9 @@ int main(int argc, char** argv) {
         std::cerr << "cannot start: " << why.toStdString() << '\n';
         return 1;
     }
-    hosting::HttpServe http([&server](const QString& name) { return server.siteFolder(name); });
+    hosting::HttpServe http([&options](const QString& name) {
+        return hosting::publishedDir(options.dataDir, name);
+    });
     if (!http.start(address, static_cast<quint16>(httpPort), &why)) {
         std::cerr << "cannot serve HTTP: " << why.toStdString() << '\n';
         return 1;

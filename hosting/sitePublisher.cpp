@@ -1,10 +1,16 @@
 #include "hosting/sitePublisher.h"
 
+#include "publish/publish.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
 #include <zip.h>
 
 namespace hosting {
@@ -22,6 +28,18 @@ bool isPlainName(const QString& name) {
     return true;
 }
 
+QString sizeText(qint64 bytes) {
+    if (bytes >= (qint64(1) << 20) && bytes % (qint64(1) << 20) == 0)
+        return QString::number(bytes >> 20) + QStringLiteral(" MB");
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QString::number(bytes >> 10) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" 字节");
+}
+
+QString siteLimit(const Quotas& q) {
+    return QStringLiteral("站点解压后超过空间限额 ") + sizeText(q.siteBytes);
+}
+
 struct Archive {
     zip_t* za = nullptr;
     ~Archive() {
@@ -30,126 +48,213 @@ struct Archive {
     }
 };
 
-// Extracts every entry of `file` into `folder`; `budget` is what may still be written.
-bool extractAll(const QString& file, const QString& folder, qint64* budget, int* count,
-                QString* error, bool requireDatabase) {
-    int code = 0;
-    Archive a;
-    a.za = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
-    if (!a.za) {
-        *error = QStringLiteral("上传的文件不是有效的ZIP压缩包");
+struct Unpacker {
+    const Quotas& quotas;
+    const std::atomic_bool* cancel;
+    UnpackResult& r;
+    int entriesSeen = 0;
+
+    bool refuse(const QString& why) {
+        r.error = why;
         return false;
     }
-    const zip_int64_t n = zip_get_num_entries(a.za, 0);
-    bool hasDatabase = false;
-    for (zip_int64_t i = 0; i < n; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(a.za, static_cast<zip_uint64_t>(i), 0, &st) != 0) {
-            *error = QStringLiteral("压缩包已损坏");
-            return false;
+    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+
+    // Extracts every entry of `file` into `folder`.
+    bool extractAll(const QString& file, const QString& folder, bool requireDatabase) {
+        int code = 0;
+        Archive a;
+        a.za = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
+        if (!a.za)
+            return refuse(QStringLiteral("上传的文件不是有效的ZIP压缩包"));
+        const zip_int64_t n = zip_get_num_entries(a.za, 0);
+        if (n < 0 || entriesSeen + n > quotas.entries)
+            return refuse(QStringLiteral("压缩包中的文件超过 %1 个").arg(quotas.entries));
+        entriesSeen += int(n);
+
+        // The sizes the archive announces, checked before a byte is written.
+        QList<zip_stat_t> entries;
+        entries.reserve(n);
+        qint64 announced = r.bytes;
+        bool hasDatabase = false;
+        for (zip_int64_t i = 0; i < n; ++i) {
+            zip_stat_t st;
+            if (zip_stat_index(a.za, static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
+                !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE) ||
+                !(st.valid & ZIP_STAT_COMP_SIZE))
+                return refuse(QStringLiteral("压缩包已损坏"));
+            const QString name = QString::fromUtf8(st.name);
+            if (name.endsWith(u'/'))
+                continue; // a folder entry: nothing to write
+            if (!isPlainName(name))
+                return refuse(QStringLiteral("压缩包中的文件名无效：") + name);
+            if (name.compare(siteDatabaseName, Qt::CaseInsensitive) == 0)
+                hasDatabase = true;
+            const qint64 size = qint64(qMin<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
+            if (size > quotas.entryBytes)
+                return refuse(QStringLiteral("文件 %1 解压后超过单个文件限额 %2")
+                                  .arg(name, sizeText(quotas.entryBytes)));
+            if (size > quotas.ratioFreeBytes &&
+                size / qMax<qint64>(1, qint64(st.comp_size)) >= quotas.ratio)
+                return refuse(QStringLiteral("文件 %1 的压缩比超过限额 %2:1").arg(name).arg(quotas.ratio));
+            announced += size;
+            if (announced > quotas.siteBytes)
+                return refuse(siteLimit(quotas));
+            entries << st;
         }
-        const QString name = QString::fromUtf8(st.name);
-        if (name.endsWith(u'/'))
-            continue; // a folder entry: nothing to write
-        if (!isPlainName(name)) {
-            *error = QStringLiteral("压缩包中的文件名无效：") + name;
-            return false;
-        }
-        if (name.compare(siteDatabaseName, Qt::CaseInsensitive) == 0)
-            hasDatabase = true;
-        zip_file_t* zf = zip_fopen_index(a.za, static_cast<zip_uint64_t>(i), 0);
-        if (!zf) {
-            *error = QStringLiteral("无法读取压缩包中的文件：") + name;
-            return false;
-        }
-        QFile out(folder + name);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            zip_fclose(zf);
-            *error = out.errorString();
-            return false;
-        }
+        if (requireDatabase && !hasDatabase)
+            return refuse(QStringLiteral("压缩包中没有站点数据库") + siteDatabaseName);
+
         QByteArray buf(256 * 1024, Qt::Uninitialized);
-        bool ok = true;
-        for (;;) {
-            const zip_int64_t got =
-                zip_fread(zf, buf.data(), static_cast<zip_uint64_t>(buf.size()));
-            if (got < 0) {
-                *error = QStringLiteral("压缩包已损坏：") + name;
-                ok = false;
-                break;
+        for (const zip_stat_t& st : std::as_const(entries)) {
+            if (cancelled())
+                return refuse(QStringLiteral("服务器正在停止"));
+            const QString name = QString::fromUtf8(st.name);
+            zip_file_t* zf = zip_fopen_index(a.za, st.index, 0);
+            if (!zf)
+                return refuse(QStringLiteral("无法读取压缩包中的文件：") + name);
+            QFile out(folder + name);
+            if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                zip_fclose(zf);
+                return refuse(QStringLiteral("无法写入文件：") + name);
             }
-            if (got == 0)
-                break;
-            *budget -= got;
-            if (*budget < 0) {
-                *error = QStringLiteral("压缩包解压后过大");
-                ok = false;
-                break;
+            // The bytes as they come out: never more than the archive said, so that
+            // sizes it lies about cannot get past the quotas checked above.
+            const qint64 said = qint64(st.size);
+            qint64 written = 0;
+            bool ok = true;
+            for (;;) {
+                const zip_int64_t got =
+                    zip_fread(zf, buf.data(), static_cast<zip_uint64_t>(buf.size()));
+                if (got < 0) {
+                    ok = refuse(QStringLiteral("压缩包已损坏：") + name);
+                    break;
+                }
+                if (got == 0)
+                    break;
+                written += got;
+                r.bytes += got;
+                if (written > said) {
+                    ok = refuse(QStringLiteral("压缩包已损坏：") + name);
+                    break;
+                }
+                if (r.bytes > quotas.siteBytes) {
+                    ok = refuse(siteLimit(quotas));
+                    break;
+                }
+                if (out.write(buf.constData(), got) != got) {
+                    ok = refuse(QStringLiteral("无法写入文件：") + name + QStringLiteral("：") +
+                                out.errorString());
+                    break;
+                }
+                if (cancelled()) {
+                    ok = refuse(QStringLiteral("服务器正在停止"));
+                    break;
+                }
             }
-            if (out.write(buf.constData(), got) != got) {
-                *error = out.errorString();
-                ok = false;
-                break;
-            }
+            zip_fclose(zf);
+            if (!ok)
+                return false;
+            if (written != said)
+                return refuse(QStringLiteral("压缩包已损坏：") + name);
+            ++r.files;
         }
-        zip_fclose(zf);
-        if (!ok)
-            return false;
-        ++*count;
+        return true;
     }
-    if (requireDatabase && !hasDatabase) {
-        *error = QStringLiteral("压缩包中没有站点数据库") + siteDatabaseName;
-        return false;
-    }
-    return true;
+};
+
+QString withoutSlash(QString path) {
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    return path;
 }
 
 } // namespace
 
-PublishResult publishArchive(const QString& archive, const QString& siteFolder, qint64 maxBytes) {
-    PublishResult r;
-    QString target = siteFolder;
-    while (target.endsWith(u'/'))
-        target.chop(1);
-    const QString tag = QUuid::createUuid().toString(QUuid::Id128).left(12);
-    const QString fresh = target + QStringLiteral(".new-") + tag + u'/';
-    QDir().mkpath(fresh);
-    qint64 budget = maxBytes;
-    bool ok = extractAll(archive, fresh, &budget, &r.files, &r.error, true);
-    if (ok) {
-        const QFileInfoList inner = QDir(fresh).entryInfoList(QDir::Files);
-        for (const QFileInfo& f : inner) {
-            if (f.fileName().compare(u"images.zip", Qt::CaseInsensitive) != 0)
-                continue;
-            QDir().mkpath(fresh + QStringLiteral("images/"));
-            ok = extractAll(f.absoluteFilePath(), fresh + QStringLiteral("images/"), &budget,
-                            &r.files, &r.error, false);
-            break;
+UnpackResult unpackArchive(const QString& archive, const QString& folder, const Quotas& quotas,
+                           const std::atomic_bool* cancel) {
+    UnpackResult r;
+    const QString dir = folder.endsWith(u'/') ? folder : folder + u'/';
+    Unpacker u{quotas, cancel, r};
+    if (!u.extractAll(archive, dir, true))
+        return r;
+    const QFileInfoList inner = QDir(dir).entryInfoList(QDir::Files);
+    for (const QFileInfo& f : inner) {
+        if (f.fileName().compare(u"images.zip", Qt::CaseInsensitive) != 0)
+            continue;
+        if (!QDir().mkpath(dir + QStringLiteral("images/"))) {
+            r.error = QStringLiteral("无法建立图片文件夹");
+            return r;
         }
+        if (!u.extractAll(f.absoluteFilePath(), dir + QStringLiteral("images/"), false))
+            return r;
+        break;
     }
-    if (!ok) {
-        QDir(fresh).removeRecursively();
-        return r;
-    }
-    // The new site takes the old one's place; the old one goes only after that.
-    const QString old = target + QStringLiteral(".old-") + tag;
-    const bool hadOld = QFileInfo::exists(target);
-    if (hadOld && !QDir().rename(target, old)) {
-        QDir(fresh).removeRecursively();
-        r.error = QStringLiteral("无法替换原有站点");
-        return r;
-    }
-    if (!QDir().rename(fresh, target)) {
-        if (hadOld)
-            QDir().rename(old, target);
-        QDir(fresh).removeRecursively();
-        r.error = QStringLiteral("无法发布站点");
-        return r;
-    }
-    if (hadOld)
-        QDir(old).removeRecursively();
     r.ok = true;
     return r;
+}
+
+PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel) {
+    PublishOutcome o;
+    const QString work = job.workDir.endsWith(u'/') ? job.workDir : job.workDir + u'/';
+    o.uploadFolder = work + QStringLiteral("upload/");
+    o.siteFolder = work + QStringLiteral("www/");
+    if (!QDir().mkpath(o.uploadFolder)) {
+        QFile::remove(job.archive);
+        o.error = QStringLiteral("无法建立站点文件夹");
+        return o;
+    }
+    const UnpackResult u = unpackArchive(job.archive, o.uploadFolder, job.quotas, cancel);
+    QFile::remove(job.archive);
+    o.files = u.files;
+    if (!u.ok) {
+        o.error = u.error;
+        return o;
+    }
+    o.unpacked = true;
+    if (cancel && cancel->load()) {
+        o.error = QStringLiteral("服务器正在停止");
+        return o;
+    }
+    const publish::Result rendered = publish::renderSite(o.uploadFolder, job.skinsDir, o.siteFolder);
+    o.rendered = rendered.ok;
+    o.error = rendered.error;
+    o.pages = rendered.pages;
+    o.renderLog = rendered.log;
+    return o;
+}
+
+bool replaceFolder(const QString& fresh, const QString& target, const QString& retired,
+                   QString* error) {
+    const QByteArray from = QFile::encodeName(withoutSlash(fresh));
+    const QByteArray to = QFile::encodeName(withoutSlash(target));
+    const QByteArray away = QFile::encodeName(withoutSlash(retired));
+    const auto fail = [&](const char* what) {
+        if (error)
+            *error = QString::fromLatin1(what) + QStringLiteral(": ") +
+                     QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    };
+    QDir().mkpath(QFileInfo(withoutSlash(target)).absolutePath());
+    if (!QFileInfo::exists(withoutSlash(target)))
+        return std::rename(from.constData(), to.constData()) == 0 || fail("rename");
+#ifdef RENAME_EXCHANGE
+    // Both in one step: the new folder in place, the old one where the new one was.
+    // (Should the old one not move on, it stays where the new one was, which goes too.)
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+        std::rename(from.constData(), away.constData());
+        return true;
+    }
+#endif
+    // The file system cannot exchange: the old folder steps aside for the new one.
+    if (std::rename(to.constData(), away.constData()) != 0)
+        return fail("rename");
+    if (std::rename(from.constData(), to.constData()) != 0) {
+        const bool failed = fail("rename");
+        std::rename(away.constData(), to.constData());
+        return failed;
+    }
+    return true;
 }
 
 } // namespace hosting

@@ -1,25 +1,80 @@
 #pragma once
-// Publishing an uploaded archive: check it, unpack it beside the site's folder and put
-// it in the folder's place only once it is complete.
+// Publishing an upload: the archive is checked and unpacked within the site's quotas,
+// the unpacked site is rendered, and both are put in place of the previous ones only
+// once they are complete. Unpacking and rendering need no event loop; the server runs
+// them on worker threads.
 
 #include <QString>
+#include <QStringList>
+
+#include <atomic>
 
 namespace hosting {
-
-struct PublishResult {
-    bool ok = false;
-    QString error;
-    // Files unpacked, those of "images.zip" included.
-    int files = 0;
-};
 
 // The file every upload must hold.
 inline const QString siteDatabaseName = QStringLiteral("dalmbuilder.tdc");
 
-// Unpacks `archive` into `siteFolder` (which need not exist): every entry as a plain
-// file, and the entries of its "images.zip" into the subfolder "images". An archive that
-// is not a ZIP, lacks the site database, names an entry with a path, or unpacks to more
-// than `maxBytes` is refused and the previous folder stays as it was.
-PublishResult publishArchive(const QString& archive, const QString& siteFolder, qint64 maxBytes);
+// What one upload may unpack to; the nested "images.zip" counts with the archive.
+struct Quotas {
+    // All files together (and the largest archive that may be announced).
+    qint64 siteBytes = qint64(1) << 30;
+    // Files in the archive and in its "images.zip".
+    int entries = 20000;
+    // One file.
+    qint64 entryBytes = qint64(256) << 20;
+    // The most bytes a file may unpack to per compressed byte; files up to
+    // `ratioFreeBytes` may compress better.
+    int ratio = 200;
+    qint64 ratioFreeBytes = qint64(1) << 20;
+};
+
+struct UnpackResult {
+    bool ok = false;
+    // Why the archive was refused: which limit, or what is wrong with it.
+    QString error;
+    // Files unpacked, those of "images.zip" included, and their bytes.
+    int files = 0;
+    qint64 bytes = 0;
+};
+
+// Unpacks `archive` into `folder` (which must exist): every entry as a plain file, and the
+// entries of its "images.zip" into the subfolder "images". An archive that is not a ZIP,
+// lacks the site database, names an entry with a path, or goes beyond a quota is refused;
+// the quotas are checked on the sizes the archive announces before anything is written,
+// and again on the bytes as they come out. `cancel`, when set, stops the work.
+UnpackResult unpackArchive(const QString& archive, const QString& folder, const Quotas& quotas,
+                           const std::atomic_bool* cancel = nullptr);
+
+// One upload to publish: unpacked into `workDir`/upload/, rendered into `workDir`/www/.
+struct PublishJob {
+    QString archive; // removed once it is unpacked
+    QString workDir; // a new folder of this job's own
+    QString skinsDir;
+    Quotas quotas;
+};
+
+struct PublishOutcome {
+    // The archive passed every check and quota.
+    bool unpacked = false;
+    // The site rendered.
+    bool rendered = false;
+    // What failed: the refusal, or the renderer's error.
+    QString error;
+    int files = 0;
+    int pages = 0;
+    // What the renderer left out or replaced, for the server's log.
+    QStringList renderLog;
+    // The job's folders, ending with "/".
+    QString uploadFolder;
+    QString siteFolder;
+};
+
+PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel = nullptr);
+
+// Puts the folder `fresh` in the place of `target` (which need not exist) in one step where
+// the file system allows it, so that whoever reads `target` sees the old folder or the new
+// one; the old one is moved to `retired`. False, with `target` as it was, on failure.
+bool replaceFolder(const QString& fresh, const QString& target, const QString& retired,
+                   QString* error = nullptr);
 
 } // namespace hosting

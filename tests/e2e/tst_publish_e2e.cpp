@@ -15,9 +15,9 @@
 #include "fixture.h"
 #include "hosting/hostingServer.h"
 #include "hosting/httpServe.h"
+#include "hosting/siteLayout.h"
 #include "hosting/sitePublisher.h"
 #include "organisation/mdl_info.h"
-#include "publish/publish.h"
 #include "scriptedUi.h"
 #include "server/mdl_upData.h"
 #include "server/updataFrm.h"
@@ -166,7 +166,6 @@ private:
     std::unique_ptr<hosting::HttpServe> m_http;
     std::unique_ptr<updataFrm> m_frm;
     QNetworkAccessManager m_net;
-    QString m_rendered;
     QList<Expect> m_expects;
     QStringList m_fileNodes;
     QStringList m_picturesUsed;
@@ -319,12 +318,12 @@ void TestPublishE2e::initTestCase() {
 
     hosting::Options o;
     o.dataDir = m_data.path() + u'/';
+    o.skinsDir = builtInstallPath() + QStringLiteral("skins");
     m_server = std::make_unique<hosting::HostingServer>(o);
     QVERIFY(m_server->start(QHostAddress::LocalHost, 0));
-    m_rendered = m_data.path() + QStringLiteral("/rendered/");
-    m_http = std::make_unique<hosting::HttpServe>([this](const QString& name) {
-        return name.toLower() == kShortName ? m_rendered : QString();
-    });
+    const QString dataDir = o.dataDir;
+    m_http = std::make_unique<hosting::HttpServe>(
+        [dataDir](const QString& name) { return hosting::publishedDir(dataDir, name); });
     QVERIFY(m_http->start(QHostAddress::LocalHost, 0));
     QSignalSpy published(m_server.get(), &hosting::HostingServer::published);
 
@@ -343,9 +342,6 @@ void TestPublishE2e::initTestCase() {
     QTest::mouseClick(m_frm->cmd_updata, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(published.size() == 1, 30000);
     QVERIFY2(published.first().at(1).toBool(), qPrintable(published.first().at(2).toString()));
-    const publish::Result r = publish::renderSite(m_server->siteFolder(kShortName),
-                                                  builtInstallPath() + QStringLiteral("skins"), m_rendered);
-    QVERIFY2(r.ok, qPrintable(r.error));
 
     m_crawl = crawl(m_net, QUrl(QStringLiteral("http://127.0.0.1:%1/%2/").arg(m_http->port()).arg(kShortName)));
 }

@@ -1,13 +1,22 @@
 #include "common/gbk.h"
+#include "fixture.h"
 #include "hosting/hostingServer.h"
+#include "hosting/siteLayout.h"
 #include "hosting/sitePublisher.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <zip.h>
 
@@ -16,11 +25,15 @@ namespace {
 // A raw client of the protocol: what it sends and what came back.
 class Client {
 public:
-    explicit Client(quint16 port) {
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        socket.waitForConnected(5000);
+    // `from` is the loopback address the client speaks from (127.0.0.1 when empty).
+    explicit Client(quint16 port, const QString& from = {}, bool wait = true) {
         QObject::connect(&socket, &QTcpSocket::readyRead,
                          [this] { received += gbk::decode(socket.readAll()); });
+        if (!from.isEmpty())
+            socket.bind(QHostAddress(from));
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (wait)
+            socket.waitForConnected(5000);
     }
     void send(const QString& text) { sendRaw(gbk::encode(text)); }
     void sendRaw(const QByteArray& bytes) {
@@ -57,7 +70,52 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QStringList entries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+}
+
+// A real site database, the pristine one with the site's name set to `webName`.
+QByteArray siteDatabase(const QString& webName, const QString& homeTemplate = {}) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("dalmbuilder.tdc");
+    QFile::copy(builtInstallPath() + "initdata/dalmbuilder.tdc", file);
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make-site");
+        db.setDatabaseName(file);
+        db.open();
+        QSqlQuery q(db);
+        q.prepare("UPDATE user_info SET webName=?");
+        q.addBindValue(webName);
+        q.exec();
+        if (!homeTemplate.isEmpty()) {
+            q.prepare("UPDATE user_info SET defaultTmpl=?");
+            q.addBindValue(homeTemplate);
+            q.exec();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("make-site");
+    return readAll(file);
+}
+
+// Bytes that do not compress.
+QByteArray noise(int size) {
+    QByteArray b(size, Qt::Uninitialized);
+    QRandomGenerator rng(size);
+    for (char& c : b)
+        c = char(rng.bounded(256));
+    return b;
+}
+
+double median(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.isEmpty() ? 0 : v[v.size() / 2];
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(hosting::Quotas)
 
 class TestHostingServer : public QObject {
     Q_OBJECT
@@ -85,10 +143,27 @@ private Q_SLOTS:
     void badArchivesAreRefused();
     void announcementAgainBeforeTheArchive();
     void manyClientsAtOnce();
+    void publishingReplacesTheSiteOnlyWhenItRenders_data();
+    void publishingReplacesTheSiteOnlyWhenItRenders();
+    void quotasRefuseEarlyAndKeepTheSite_data();
+    void quotasRefuseEarlyAndKeepTheSite();
+    void announcedSizeAboveTheQuota();
+    void silentConnectionsAreClosed_data();
+    void silentConnectionsAreClosed();
+    void connectionCaps();
+    void passwordGuessingIsThrottled_data();
+    void passwordGuessingIsThrottled();
+    void failedLoginsWaitLongerAndLonger();
+    void unknownAccountTakesAsLongAsWrongPassword();
+    void otherClientsAreAnsweredDuringLongWork();
+    void siteMovesWithItsShortName();
 
 private:
-    void startServer();
-    std::unique_ptr<Client> loggedIn(const QString& site = {});
+    void startServer(const std::function<void(hosting::Options&)>& adjust = {});
+    std::unique_ptr<Client> loggedIn(const QString& site = {}, const QString& from = {});
+    // Sends an archive on a logged-in connection and waits for the verdict.
+    QString upload(Client& c, const QByteArray& archive);
+    QString published(const QString& site) const { return m_server->publishedFolder(site); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<hosting::HostingServer> m_server;
@@ -104,16 +179,20 @@ void TestHostingServer::cleanup() {
     m_dir.reset();
 }
 
-void TestHostingServer::startServer() {
+void TestHostingServer::startServer(const std::function<void(hosting::Options&)>& adjust) {
+    m_server.reset();
     hosting::Options o;
     o.dataDir = m_dir->path();
+    o.skinsDir = builtInstallPath() + "skins";
+    if (adjust)
+        adjust(o);
     m_server = std::make_unique<hosting::HostingServer>(o);
     QString why;
     QVERIFY2(m_server->start(QHostAddress::LocalHost, 0, &why), qPrintable(why));
 }
 
-std::unique_ptr<Client> TestHostingServer::loggedIn(const QString& site) {
-    auto c = std::make_unique<Client>(m_server->port());
+std::unique_ptr<Client> TestHostingServer::loggedIn(const QString& site, const QString& from) {
+    auto c = std::make_unique<Client>(m_server->port(), from);
     c->send("<#login#>20061001||417305");
     if (!QTest::qWaitFor([&] { return c->received == u"<#login#>"; }, 5000))
         return nullptr;
@@ -125,6 +204,20 @@ std::unique_ptr<Client> TestHostingServer::loggedIn(const QString& site) {
         c->take();
     }
     return c;
+}
+
+QString TestHostingServer::upload(Client& c, const QByteArray& archive) {
+    c.take();
+    c.send("<#sendFileInfo#>" + QString::number(archive.size()));
+    if (!QTest::qWaitFor([&] { return !c.received.isEmpty(); }, 5000))
+        return {};
+    if (c.take() != u"<#sendFileInfo#>")
+        return QStringLiteral("refused at once");
+    c.sendRaw(archive);
+    if (!QTest::qWaitFor([&] { return c.received.contains(u"<#systemmsg#>"); }, 20000))
+        return c.received;
+    QTest::qWait(20); // a refusal's two messages may come in two reads
+    return c.take();
 }
 
 void TestHostingServer::login_data() {
@@ -194,8 +287,9 @@ void TestHostingServer::severalMessagesInOneRead() {
     Client c(m_server->port());
     c.send("<#getversion#>3.05<#login#>20061001||417305<#siteName#>abc1<#modPwd#>n3w");
     QTRY_COMPARE(c.received, QStringLiteral("<#login#><#siteName#><#modPwd#>"));
-    QCOMPARE(m_server->received(), (QStringList{"<#getversion#>3.05", "<#login#>20061001||417305",
-                                                "<#siteName#>abc1", "<#modPwd#>n3w"}));
+    // Passwords are never kept.
+    QCOMPARE(m_server->received(), (QStringList{"<#getversion#>3.05", "<#login#>20061001||",
+                                                "<#siteName#>abc1", "<#modPwd#>"}));
     QVERIFY(m_server->accounts().checkPassword("20061001", "n3w"));
 }
 
@@ -324,8 +418,9 @@ void TestHostingServer::uploadPublishesTheSite() {
     auto c = loggedIn("demo");
     QVERIFY(c);
     const QByteArray pictures = makeZip({{"a.gif", "GIF89a..."}, {"b.jpg", QByteArray(5000, 'j')}});
+    const QByteArray database = siteDatabase("演示站点");
     const QByteArray archive = makeZip(
-        {{"dalmbuilder.tdc", "SQLite format 3"}, {"images.zip", pictures}, {"logo.png", "png"}});
+        {{"dalmbuilder.tdc", database}, {"images.zip", pictures}, {"logo.png", "png"}});
     c->send("<#sendFileInfo#>" + QString::number(archive.size()));
     QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
     c->take();
@@ -334,9 +429,11 @@ void TestHostingServer::uploadPublishesTheSite() {
         c->sendRaw(archive.mid(at, 700));
         QTest::qWait(1);
     }
-    QTRY_VERIFY(c->received.startsWith(QStringLiteral("<#systemmsg#>")));
+    QTRY_VERIFY_WITH_TIMEOUT(c->received.startsWith(QStringLiteral("<#systemmsg#>")), 20000);
+    QVERIFY2(c->received.contains(QStringLiteral("已发布")), qPrintable(c->received));
+    QVERIFY(QString::fromUtf8(readAll(published("demo") + "index.html")).contains("演示站点"));
     const QString site = m_server->siteFolder("demo");
-    QCOMPARE(readAll(site + "dalmbuilder.tdc"), QByteArray("SQLite format 3"));
+    QCOMPARE(readAll(site + "dalmbuilder.tdc"), database);
     QCOMPARE(readAll(site + "logo.png"), QByteArray("png"));
     QCOMPARE(readAll(site + "images.zip"), pictures);
     QCOMPARE(readAll(site + "images/b.jpg"), QByteArray(5000, 'j'));
@@ -351,21 +448,18 @@ void TestHostingServer::uploadReplacesThePreviousSite() {
     auto c = loggedIn("demo");
     QVERIFY(c);
     for (const QByteArray& marker : {QByteArray("first"), QByteArray("second")}) {
-        const QByteArray archive =
-            makeZip({{"dalmbuilder.tdc", marker}, {QString::fromLatin1(marker) + ".txt", marker}});
-        c->send("<#sendFileInfo#>" + QString::number(archive.size()));
-        QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
-        c->take();
-        c->sendRaw(archive);
-        QTRY_VERIFY(c->received.startsWith(QStringLiteral("<#systemmsg#>")));
-        c->take();
+        const QByteArray archive = makeZip({{"dalmbuilder.tdc", siteDatabase(marker)},
+                                            {QString::fromLatin1(marker) + ".txt", marker}});
+        QVERIFY(upload(*c, archive).contains(QStringLiteral("已发布")));
     }
     const QString site = m_server->siteFolder("demo");
-    QCOMPARE(readAll(site + "dalmbuilder.tdc"), QByteArray("second"));
     QVERIFY(!QFileInfo::exists(site + "first.txt") && QFileInfo::exists(site + "second.txt"));
+    QVERIFY(readAll(published("demo") + "index.html").contains("second"));
     // Nothing of the work in between is left beside the site.
-    QCOMPARE(QDir(m_dir->filePath("sites")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"demo"});
+    QCOMPARE(entries(m_dir->filePath("uploads")), QStringList{"demo"});
+    QCOMPARE(entries(m_dir->filePath("www")), QStringList{"demo"});
+    QTRY_COMPARE(entries(m_dir->filePath("work")), QStringList());
+    QCOMPARE(entries(m_dir->filePath("incoming")), QStringList());
 }
 
 void TestHostingServer::badArchivesAreRefused_data() {
@@ -385,24 +479,16 @@ void TestHostingServer::badArchivesAreRefused() {
     auto c = loggedIn("demo");
     QVERIFY(c);
     const QByteArray good = makeZip({{"dalmbuilder.tdc", "good"}});
-    c->send("<#sendFileInfo#>" + QString::number(good.size()));
-    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
-    c->take();
-    c->sendRaw(good);
-    QTRY_VERIFY(c->received.startsWith(QStringLiteral("<#systemmsg#>")));
-    c->take();
+    QVERIFY(upload(*c, good).startsWith(QStringLiteral("<#systemmsg#>")));
 
-    c->send("<#sendFileInfo#>" + QString::number(archive.size()));
-    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
-    c->take();
-    c->sendRaw(archive);
-    QTRY_COMPARE(c->received, QStringLiteral("<#errMsg#>"));
-    // The published site stays as it was, and nothing escaped.
+    const QString refusal = upload(*c, archive);
+    QVERIFY2(refusal.startsWith(QStringLiteral("<#errMsg#><#systemmsg#>上传被拒绝")),
+             qPrintable(refusal));
+    // The site stays as it was, and nothing escaped.
     QCOMPARE(readAll(m_server->siteFolder("demo") + "dalmbuilder.tdc"), QByteArray("good"));
     QVERIFY(!QFileInfo::exists(m_dir->filePath("escape.txt")));
-    QVERIFY(!QFileInfo::exists(m_dir->filePath("sites/escape.txt")));
-    QCOMPARE(QDir(m_dir->filePath("sites")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"demo"});
+    QVERIFY(!QFileInfo::exists(m_dir->filePath("uploads/escape.txt")));
+    QCOMPARE(entries(m_dir->filePath("uploads")), QStringList{"demo"});
     QVERIFY(c->connected());
 }
 
@@ -426,14 +512,360 @@ void TestHostingServer::announcementAgainBeforeTheArchive() {
 }
 
 void TestHostingServer::manyClientsAtOnce() {
+    startServer([](hosting::Options& o) { o.maxPerAddress = 300; });
+    // Every client knocks before the server takes the first one.
     std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < 20; ++i)
-        clients.push_back(std::make_unique<Client>(m_server->port()));
+    for (int i = 0; i < 200; ++i)
+        clients.push_back(std::make_unique<Client>(m_server->port(), QString(), false));
     for (auto& c : clients)
+        QVERIFY(c->socket.waitForConnected(5000));
+    for (auto& c : clients)
+        c->send("<#getversion#>3.05<#login#>20061001||417305");
+    for (auto& c : clients)
+        QTRY_COMPARE_WITH_TIMEOUT(c->received, QStringLiteral("<#login#>"), 20000);
+    QCOMPARE(m_server->connectionCount(), 200);
+}
+
+void TestHostingServer::publishingReplacesTheSiteOnlyWhenItRenders_data() {
+    QTest::addColumn<QByteArray>("database");
+    QTest::addColumn<bool>("replaced");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("renders") << siteDatabase("第二版") << true << "已发布";
+    QTest::newRow("database unreadable") << QByteArray("SQLite format 3, but no more") << false
+                                         << "发布失败";
+}
+
+void TestHostingServer::publishingReplacesTheSiteOnlyWhenItRenders() {
+    QFETCH(QByteArray, database);
+    QFETCH(bool, replaced);
+    QFETCH(QString, told);
+    QSignalSpy log(m_server.get(), &hosting::HostingServer::logLine);
+    auto c = loggedIn("demo");
+    QVERIFY(c);
+    // A template that is not installed: the renderer takes another and says so in the log.
+    const QString first =
+        upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("第一版", "dzz99.png")}}));
+    QVERIFY2(first.contains("已发布"), qPrintable(first));
+    const QByteArray firstIndex = readAll(published("demo") + "index.html");
+    QVERIFY(QString::fromUtf8(firstIndex).contains("第一版"));
+    bool noted = false;
+    for (const QList<QVariant>& line : log)
+        noted = noted || line.value(0).toString().startsWith("render demo: ");
+    QVERIFY(noted);
+
+    const QString second = upload(*c, makeZip({{"dalmbuilder.tdc", database}}));
+    QVERIFY2(second.startsWith("<#systemmsg#>") && second.contains(told), qPrintable(second));
+    const QString index = QString::fromUtf8(readAll(published("demo") + "index.html"));
+    QCOMPARE(index.contains("第二版"), replaced);
+    QCOMPARE(index.contains("第一版"), !replaced);
+    if (!replaced) {
+        // The client and the log both say what failed: the renderer's own words.
+        const QString error = second.section("发布失败：", 1).section("<br>", 0, 0);
+        QVERIFY(!error.isEmpty());
+        bool logged = false;
+        for (const QList<QVariant>& line : log)
+            logged = logged || line.value(0).toString().contains(error);
+        QVERIFY(logged);
+    }
+    QCOMPARE(entries(m_dir->filePath("www")), QStringList{"demo"});
+    QTRY_COMPARE(entries(m_dir->filePath("work")), QStringList());
+}
+
+void TestHostingServer::quotasRefuseEarlyAndKeepTheSite_data() {
+    QTest::addColumn<hosting::Quotas>("quotas");
+    QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QString>("limit");
+    hosting::Quotas q;
+    q.siteBytes = 4 << 20;
+    q.entries = 8;
+    q.entryBytes = 1 << 20;
+    q.ratio = 100;
+    q.ratioFreeBytes = 64 << 10;
+    const QByteArray db = siteDatabase("炸弹");
+    // Pieces that compress to half: the archive is within the quota, what it holds is not.
+    const QByteArray piece = noise(450 << 10) + QByteArray(450 << 10, '\0');
+    QTest::newRow("site size")
+        << q
+        << makeZip({{"dalmbuilder.tdc", db}, {"a.jpg", piece}, {"b.jpg", piece}, {"c.jpg", piece},
+                    {"d.jpg", piece}, {"e.jpg", piece}})
+        << "空间限额";
+    QList<QPair<QString, QByteArray>> many{{"dalmbuilder.tdc", db}};
+    for (int i = 0; i < 9; ++i)
+        many.append({QStringLiteral("p%1.gif").arg(i), "GIF89a"});
+    QTest::newRow("file count") << q << makeZip(many) << "超过 8 个";
+    many.erase(many.begin() + 3, many.end());
+    many.append({"images.zip", makeZip({{"1.gif", "1"}, {"2.gif", "2"}, {"3.gif", "3"},
+                                        {"4.gif", "4"}, {"5.gif", "5"}, {"6.gif", "6"}})});
+    QTest::newRow("file count with the pictures' archive") << q << makeZip(many) << "超过 8 个";
+    QTest::newRow("one file too large")
+        << q << makeZip({{"dalmbuilder.tdc", db}, {"big.jpg", noise(1100 << 10)}})
+        << "单个文件限额";
+    QTest::newRow("compression ratio")
+        << q << makeZip({{"dalmbuilder.tdc", db}, {"zeros.bmp", QByteArray(900 << 10, '\0')}})
+        << "压缩比";
+    // The pictures' archive is small, what it holds is not: the outer sizes do not show it.
+    hosting::Quotas lenient = q;
+    lenient.ratio = 100000;
+    lenient.entryBytes = 64 << 20;
+    QTest::newRow("bomb inside the pictures' archive")
+        << lenient
+        << makeZip({{"dalmbuilder.tdc", db},
+                    {"images.zip", makeZip({{"a.bmp", QByteArray(3 << 20, '\0')},
+                                            {"b.bmp", QByteArray(3 << 20, '\0')}})}})
+        << "空间限额";
+}
+
+void TestHostingServer::quotasRefuseEarlyAndKeepTheSite() {
+    QFETCH(hosting::Quotas, quotas);
+    QFETCH(QByteArray, archive);
+    QFETCH(QString, limit);
+    startServer([&](hosting::Options& o) { o.quotas = quotas; });
+    auto c = loggedIn("demo");
+    QVERIFY(c);
+    QVERIFY(upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("原来的站点")},
+                                {"logo.gif", "GIF89a"}}))
+                .contains("已发布"));
+    const QString refusal = upload(*c, archive);
+    QVERIFY2(refusal.startsWith("<#errMsg#><#systemmsg#>上传被拒绝") && refusal.contains(limit),
+             qPrintable(refusal));
+    QVERIFY(QString::fromUtf8(readAll(published("demo") + "index.html")).contains("原来的站点"));
+    QCOMPARE(readAll(m_server->siteFolder("demo") + "logo.gif"), QByteArray("GIF89a"));
+    QTRY_COMPARE(entries(m_dir->filePath("work")), QStringList());
+    QCOMPARE(entries(m_dir->filePath("incoming")), QStringList());
+    // The connection goes on.
+    c->send("<#modPwd#>417305");
+    QTRY_COMPARE(c->received, QStringLiteral("<#modPwd#>"));
+}
+
+void TestHostingServer::announcedSizeAboveTheQuota() {
+    startServer([](hosting::Options& o) { o.quotas.siteBytes = 1 << 20; });
+    auto c = loggedIn("demo");
+    QVERIFY(c);
+    c->send("<#sendFileInfo#>1048577");
+    QTRY_VERIFY(c->received.contains("<#systemmsg#>"));
+    QVERIFY2(c->received.startsWith("<#errMsg#><#systemmsg#>上传被拒绝") &&
+                 c->received.contains("空间限额"),
+             qPrintable(c->received));
+    QCOMPARE(entries(m_dir->filePath("incoming")), QStringList());
+    // Bytes sent anyway are no archive: each bit of text is refused as such.
+    c->take();
+    c->send("<#sendFileInfo#>1048576");
+    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+}
+
+void TestHostingServer::silentConnectionsAreClosed_data() {
+    QTest::addColumn<QString>("state");
+    QTest::newRow("before the login") << "connected";
+    QTest::newRow("after the login") << "logged in";
+    QTest::newRow("upload whose bytes stop") << "uploading";
+}
+
+void TestHostingServer::silentConnectionsAreClosed() {
+    QFETCH(QString, state);
+    // Only the time-out of the state under test is short.
+    startServer([&](hosting::Options& o) {
+        o.idleBeforeLoginMs = state == "connected" ? 300 : 60000;
+        o.idleAfterLoginMs = state == "logged in" ? 300 : 60000;
+        o.uploadStallMs = state == "uploading" ? 300 : 60000;
+    });
+    std::unique_ptr<Client> c;
+    if (state == "connected") {
+        c = std::make_unique<Client>(m_server->port());
+    } else {
+        c = loggedIn("demo");
+        QVERIFY(c);
+    }
+    Client busy(m_server->port());
+    if (state == "uploading") {
+        const QByteArray archive = makeZip({{"dalmbuilder.tdc", noise(100000)}});
+        c->send("<#sendFileInfo#>" + QString::number(archive.size()));
+        QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+        c->sendRaw(archive.left(archive.size() / 2));
+        QTRY_COMPARE(entries(m_dir->filePath("incoming")).size(), 1);
+    }
+    // Another connection that keeps talking stays.
+    for (int i = 0; i < 10 && c->connected(); ++i) {
+        busy.send("<#getversion#>3.05");
+        QTest::qWait(100);
+    }
+    QTRY_VERIFY(!c->connected());
+    QVERIFY(busy.connected());
+    if (state == "uploading") {
+        QVERIFY(c->received.contains("<#systemmsg#>上传中断"));
+        QCOMPARE(entries(m_dir->filePath("incoming")), QStringList());
+    }
+}
+
+void TestHostingServer::connectionCaps() {
+    startServer([](hosting::Options& o) {
+        o.maxConnections = 4;
+        o.maxPerAddress = 2;
+    });
+    Client a1(m_server->port(), "127.0.0.2"), a2(m_server->port(), "127.0.0.2");
+    QTRY_COMPARE(m_server->connectionCount(), 2);
+    Client a3(m_server->port(), "127.0.0.2");
+    QTRY_VERIFY(!a3.connected());
+    QVERIFY(a3.received.contains("<#systemmsg#>"));
+    Client b1(m_server->port(), "127.0.0.3"), c1(m_server->port(), "127.0.0.4");
+    QTRY_COMPARE(m_server->connectionCount(), 4);
+    Client d1(m_server->port(), "127.0.0.5");
+    QTRY_VERIFY(!d1.connected());
+    // The connections within the caps work, and a place that frees up can be taken again.
+    for (Client* c : {&a1, &a2, &b1, &c1}) {
+        QVERIFY(c->connected());
         c->send("<#login#>20061001||417305");
-    for (auto& c : clients)
         QTRY_COMPARE(c->received, QStringLiteral("<#login#>"));
-    QCOMPARE(m_server->connectionCount(), 20);
+    }
+    a1.socket.disconnectFromHost();
+    QTRY_COMPARE(m_server->connectionCount(), 3);
+    Client a4(m_server->port(), "127.0.0.2");
+    a4.send("<#login#>20061001||417305");
+    QTRY_COMPARE(a4.received, QStringLiteral("<#login#>"));
+}
+
+void TestHostingServer::passwordGuessingIsThrottled_data() {
+    QTest::addColumn<bool>("oneAccount");
+    QTest::newRow("one account from many addresses") << true;
+    QTest::newRow("many accounts from one address") << false;
+}
+
+void TestHostingServer::passwordGuessingIsThrottled() {
+    QFETCH(bool, oneAccount);
+    startServer([](hosting::Options& o) {
+        o.throttle.freeFailures = 10;
+        o.throttle.lockAfter = 4;
+    });
+    QVERIFY(m_server->accounts().setPassword("30000001", "other"));
+    QSignalSpy log(m_server.get(), &hosting::HostingServer::logLine);
+    for (int i = 0; i < 4; ++i) {
+        Client guess(m_server->port(), QStringLiteral("127.0.0.%1").arg(oneAccount ? 10 + i : 10));
+        const QString account = oneAccount ? QStringLiteral("20061001") : QStringLiteral("4000000%1").arg(i);
+        guess.send(QStringLiteral("<#login#>%1||guess%2").arg(account).arg(i));
+        QTRY_VERIFY(guess.received.startsWith("<#logout#>"));
+        // The failure that locks says so.
+        QCOMPARE(guess.received.contains("锁定") || guess.received.contains("分钟后再试"), i == 3);
+    }
+    // Locked: even the right password is refused, and the reply and the log say why.
+    Client locked(m_server->port(), oneAccount ? "127.0.0.20" : "127.0.0.10");
+    locked.send("<#login#>20061001||417305");
+    QTRY_VERIFY(locked.received.startsWith("<#logout#>"));
+    QVERIFY2(locked.received.contains("锁定"), qPrintable(locked.received));
+    bool logged = false;
+    for (const QList<QVariant>& line : log)
+        logged = logged || line.value(0).toString().contains("locked");
+    QVERIFY(logged);
+    // What is not locked goes on: another account, or the account from elsewhere.
+    Client other(m_server->port(), oneAccount ? "127.0.0.20" : "127.0.0.21");
+    other.send(oneAccount ? "<#login#>30000001||other" : "<#login#>20061001||417305");
+    QTRY_COMPARE(other.received, QStringLiteral("<#login#>"));
+}
+
+void TestHostingServer::failedLoginsWaitLongerAndLonger() {
+    startServer([](hosting::Options& o) {
+        o.throttle.freeFailures = 1;
+        o.throttle.firstDelayMs = 150;
+        o.throttle.lockAfter = 0;
+    });
+    Client c(m_server->port());
+    QList<qint64> took;
+    for (int i = 0; i < 4; ++i) {
+        QElapsedTimer t;
+        t.start();
+        c.send("<#login#>20061001||wrong");
+        QTRY_COMPARE_WITH_TIMEOUT(c.received, QStringLiteral("<#logout#>"), 10000);
+        took << t.elapsed();
+        c.take();
+    }
+    QVERIFY2(took[1] > took[0] && took[2] > took[1] && took[3] > took[2],
+             qPrintable(QString::number(took[0]) + ' ' + QString::number(took[1]) + ' ' +
+                        QString::number(took[2]) + ' ' + QString::number(took[3])));
+    // A right password after the failures is let in, and the delays start again.
+    c.send("<#login#>20061001||417305");
+    QTRY_COMPARE_WITH_TIMEOUT(c.received, QStringLiteral("<#login#>"), 10000);
+}
+
+void TestHostingServer::unknownAccountTakesAsLongAsWrongPassword() {
+    startServer([](hosting::Options& o) {
+        o.throttle.freeFailures = 1000;
+        o.throttle.lockAfter = 0;
+    });
+    Client c(m_server->port());
+    QList<double> wrong, unknown;
+    for (int i = 0; i < 16; ++i) {
+        const bool known = i % 2 == 0;
+        QElapsedTimer t;
+        t.start();
+        c.send(known ? "<#login#>20061001||wrong" : "<#login#>99999999||wrong");
+        QTRY_COMPARE(c.received, QStringLiteral("<#logout#>"));
+        (known ? wrong : unknown) << double(t.nsecsElapsed());
+        c.take();
+    }
+    const double a = median(wrong), b = median(unknown);
+    QVERIFY2(b > a / 2 && a > b / 2, qPrintable(QString("%1 %2").arg(a).arg(b)));
+}
+
+void TestHostingServer::otherClientsAreAnsweredDuringLongWork() {
+    // While one connection's passwords are checked and another's upload is unpacked, a third
+    // gets its notice: none of that work holds up the loop.
+    startServer([](hosting::Options& o) {
+        o.throttle.freeFailures = 1000;
+        o.hashThreads = 1;
+        o.publishThreads = 1;
+    });
+    m_server->setNotice("公告");
+    auto uploader = loggedIn("demo");
+    QVERIFY(uploader);
+    QList<QPair<QString, QByteArray>> files{{"dalmbuilder.tdc", siteDatabase("大站")}};
+    for (int i = 0; i < 40; ++i)
+        files.append({QStringLiteral("p%1.jpg").arg(i), noise(256 << 10)});
+    const QByteArray archive = makeZip(files);
+    uploader->send("<#sendFileInfo#>" + QString::number(archive.size()));
+    QTRY_COMPARE(uploader->received, QStringLiteral("<#sendFileInfo#>"));
+    uploader->take();
+    Client guesser(m_server->port());
+    QByteArray guesses;
+    for (int i = 0; i < 30; ++i)
+        guesses += "<#login#>20061001||wrong" + QByteArray::number(i);
+    Client asker(m_server->port());
+    uploader->sendRaw(archive);
+    guesser.sendRaw(guesses);
+    asker.send("<#getversion#>3.05");
+    QTRY_COMPARE(asker.received, QStringLiteral("<#getversion#>公告"));
+    // The notice came back while the guesses were still being checked, one after the other.
+    QVERIFY2(guesser.received.count("<#logout#>") < 30,
+             qPrintable(QString::number(guesser.received.count("<#logout#>"))));
+    QTRY_COMPARE_WITH_TIMEOUT(guesser.received.count("<#logout#>"), 30, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(uploader->received.contains("已发布"), 20000);
+}
+
+void TestHostingServer::siteMovesWithItsShortName() {
+    auto c = loggedIn("demo");
+    QVERIFY(c);
+    QVERIFY(upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("搬家的站点")}})).contains("已发布"));
+    // Something left under the new name by an earlier holder goes.
+    QVERIFY(QDir().mkpath(m_dir->filePath("www/fresh")));
+    QFile stale(m_dir->filePath("www/fresh/stale.html"));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    c->send("<#siteName#>Fresh");
+    QTRY_COMPARE(c->received, QStringLiteral("<#siteName#>"));
+    QVERIFY(QString::fromUtf8(readAll(published("fresh") + "index.html")).contains("搬家的站点"));
+    QVERIFY(!QFileInfo::exists(published("fresh") + "stale.html"));
+    QVERIFY(QFileInfo::exists(m_server->siteFolder("fresh") + "dalmbuilder.tdc"));
+    QVERIFY(!QFileInfo::exists(published("demo")));
+    QVERIFY(!QFileInfo::exists(m_server->siteFolder("demo")));
+    QCOMPARE(hosting::publishedDir(m_dir->path(), "FRESH"), published("fresh"));
+    QCOMPARE(hosting::publishedDir(m_dir->path(), "../x"), QString());
+    // Another account takes the old name: nothing of the first account's shows there.
+    QVERIFY(m_server->accounts().setPassword("30000001", "pw"));
+    Client other(m_server->port());
+    other.send("<#login#>30000001||pw<#siteName#>demo");
+    QTRY_COMPARE(other.received, QStringLiteral("<#login#><#siteName#>"));
+    QVERIFY(!QFileInfo::exists(published("demo")));
+    // The next upload lands under the new name.
+    QVERIFY(upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("新名字")}})).contains("已发布"));
+    QVERIFY(QString::fromUtf8(readAll(published("fresh") + "index.html")).contains("新名字"));
+    QCOMPARE(entries(m_dir->filePath("www")), QStringList{"fresh"});
 }
 
 QTEST_GUILESS_MAIN(TestHostingServer)
