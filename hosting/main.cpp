@@ -2,6 +2,8 @@
 // "quit" or it is stopped; administrator commands are typed on its standard input.
 
 #include "hosting/hostingServer.h"
+#include "hosting/httpServe.h"
+#include "hosting/siteLayout.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -221,7 +223,13 @@ int main(int argc, char** argv) {
     QCommandLineOption listenOpt(QStringLiteral("listen"),
                                  QStringLiteral("Address to listen on (default 127.0.0.1)."),
                                  QStringLiteral("address"), QStringLiteral("127.0.0.1"));
+    QCommandLineOption httpPortOpt(QStringLiteral("http-port"),
+                                   QStringLiteral("HTTP port the published sites are served on, "
+                                                  "as http://HOST:PORT/<short name>/ (default "
+                                                  "8080)."),
+                                   QStringLiteral("port"), QStringLiteral("8080"));
     parser.addOption(portOpt);
+    parser.addOption(httpPortOpt);
     parser.addOption(dataOpt);
     parser.addOption(listenOpt);
     parser.process(app);
@@ -230,6 +238,11 @@ int main(int argc, char** argv) {
     const uint port = parser.value(portOpt).toUInt(&ok);
     if (!ok || port > 65535) {
         std::cerr << "invalid port: " << parser.value(portOpt).toStdString() << '\n';
+        return 2;
+    }
+    const uint httpPort = parser.value(httpPortOpt).toUInt(&ok);
+    if (!ok || httpPort > 65535) {
+        std::cerr << "invalid HTTP port: " << parser.value(httpPortOpt).toStdString() << '\n';
         return 2;
     }
     const QHostAddress address(parser.value(listenOpt));
@@ -261,8 +274,20 @@ int main(int argc, char** argv) {
         std::cerr << "cannot start: " << why.toStdString() << '\n';
         return 1;
     }
+    hosting::HttpServe http([&options](const QString& name) {
+        return hosting::publishedDir(options.dataDir, name);
+    });
+    if (!http.start(address, static_cast<quint16>(httpPort), &why)) {
+        std::cerr << "cannot serve HTTP: " << why.toStdString() << '\n';
+        return 1;
+    }
     out() << "listening on " << address.toString() << ':' << server.port() << ", data in "
           << options.dataDir << '\n';
+    const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                             ? u'[' + address.toString() + u']'
+                             : address.toString();
+    out() << "serving the published sites on http://" << host << ':' << http.port()
+          << "/<short name>/\n";
     out().flush();
 
     // Administrator commands, one a line, on standard input.

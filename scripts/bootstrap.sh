@@ -11,6 +11,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libzip-dev zip unzip socat
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
+  qt6-httpserver-dev qt6-websockets-dev
   xvfb xauth imagemagick tidy
 )
 

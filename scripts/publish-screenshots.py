@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Publishes a sample site with the site renderer and photographs it in headless Chromium.
+"""Publishes a sample site through the hosting server and photographs it in headless Chromium.
 
   scripts/publish-screenshots.py [--sample qy|sw|zf|jy] [--home dqy01] [--inner hqy01]
                                  [--out DIR]
@@ -9,18 +9,24 @@ data, navigation, articles, news, products and gallery become the rows of a site
 database (a copy of the pristine one the build generates), its pictures are turned into
 JPEG files and gallery thumbnails, and the appearance settings (templates, name styles,
 background, pop-up window, script effect) are stored as the client stores them. The
-upload folder is rendered by build/bin/orvane-publish; the home page, a news list, a
-gallery and a product page are saved as PNG files in DIR (default build/screenshots/).
+upload folder is packed as the client packs it and uploaded over the client's protocol to
+build/bin/orvane-hosting, started on free ports with a throw-away data folder; the server
+renders it, and the home page, a news list, a gallery and a product page are photographed
+from the server's web port and saved as PNG files in DIR (default build/screenshots/).
 Installs Debian's chromium when it is missing; builds the project when it is not built."""
 import argparse
 import json
 import os
 import re
 import shutil
+import socket
 import sqlite3
 import subprocess
 import sys
 import tempfile
+import time
+import urllib.request
+import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SKINS = os.path.join(ROOT, "skins")
@@ -39,7 +45,7 @@ def ensure_tools():
         run(*as_root, "apt-get", "install", "-y", "-q", "chromium", env=env)
     if not os.path.exists(CONVERT):
         run(*as_root, "apt-get", "install", "-y", "-q", "imagemagick", env=env)
-    if not (os.path.exists(os.path.join(BIN, "orvane-publish"))
+    if not (os.path.exists(os.path.join(BIN, "orvane-hosting"))
             and os.path.exists(os.path.join(BIN, "initdata", "dalmbuilder.tdc"))):
         run(os.path.join(ROOT, "scripts", "build.sh"))
 
@@ -190,7 +196,82 @@ def shoot(page, png, height, work, width=1280):
         "--disable-background-networking", "--disable-component-update", "--disable-sync",
         f"--user-data-dir={os.path.join(work, 'profile')}", "--hide-scrollbars", "--lang=zh-CN",
         "--force-device-scale-factor=1", "--virtual-time-budget=3000", f"--window-size={width},{height}",
-        f"--screenshot={png}", "file://" + page, capture_output=True)
+        f"--screenshot={png}", page if "://" in page else "file://" + page, capture_output=True)
+
+
+def pack(upload, archive):
+    """The archive the client uploads: the folder's files, its images/ as images.zip."""
+    images = os.path.join(upload, "images")
+    if os.path.isdir(images) and os.listdir(images):
+        with zipfile.ZipFile(os.path.join(upload, "images.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+            for name in sorted(os.listdir(images)):
+                z.write(os.path.join(images, name), name)
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+        for name in sorted(os.listdir(upload)):
+            path = os.path.join(upload, name)
+            if os.path.isfile(path) and not name.lower().endswith(".asp"):
+                z.write(path, name)
+
+
+class Hosting:
+    """orvane-hosting on free ports, with its data in `data`."""
+
+    def __init__(self, data):
+        self.proc = subprocess.Popen([os.path.join(BIN, "orvane-hosting"), "--port", "0", "--http-port", "0",
+                                      "--data", data, "--skins", SKINS],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+        self.port = self.http = None
+        while self.http is None:
+            line = self.proc.stdout.readline()
+            if not line:
+                sys.exit("orvane-hosting did not start")
+            m = re.search(r"listening on [^ ]*:(\d+),", line)
+            if m:
+                self.port = int(m.group(1))
+            m = re.search(r"sites on http://[^ ]*:(\d+)/", line)
+            if m:
+                self.http = int(m.group(1))
+
+    def stop(self):
+        self.proc.communicate("quit\n", timeout=30)
+
+
+def upload_site(port, short_name, archive):
+    """Logs in with the initial account, registers the short name and sends the archive, as
+    the upload window does; returns the server's system message once the site is published."""
+    sock = socket.create_connection(("127.0.0.1", port), timeout=120)
+    received = b""
+
+    def expect(tag):
+        nonlocal received
+        while tag.encode() not in received:
+            if b"<#errMsg#>" in received or b"<#logout#>" in received:
+                sys.exit("the server refused: " + received.decode("gbk", "replace"))
+            chunk = sock.recv(65536)
+            if not chunk:
+                sys.exit("the server closed the connection")
+            received += chunk
+        text = received.decode("gbk", "replace")
+        received = b""
+        return text
+
+    sock.sendall("<#login#>20061001||417305".encode("gbk"))
+    expect("<#login#>")
+    sock.sendall(("<#siteName#>" + short_name).encode("gbk"))
+    expect("<#siteName#>")
+    size = os.path.getsize(archive)
+    sock.sendall(f"<#sendFileInfo#>{size}".encode("gbk"))
+    expect("<#sendFileInfo#>")
+    with open(archive, "rb") as f:
+        sock.sendall(f.read())
+    text = expect("<#systemmsg#>")
+    sock.close()
+    return text.replace("<#systemmsg#>", "").replace("<br>", " ")
+
+
+def fetch(url):
+    with urllib.request.urlopen(url, timeout=30) as r:
+        return r.read().decode("utf-8")
 
 
 def main():
@@ -208,39 +289,41 @@ def main():
     ensure_tools()
     os.makedirs(a.out, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix="orvane-publish-") as work:
-        upload, site = os.path.join(work, "upload"), os.path.join(work, "site")
+        upload, data = os.path.join(work, "upload"), os.path.join(work, "data")
         os.makedirs(upload)
         build_site(a.sample, home, inner, upload)
-        result = subprocess.run([os.path.join(BIN, "orvane-publish"), upload, site], capture_output=True, text=True)
-        sys.stderr.write(result.stderr)
-        if result.returncode != 0:
-            sys.exit("rendering failed")
-        index = os.path.join(site, "index.html")
-        with open(index, encoding="utf-8") as f:
-            home_html = f.read()
-        with open(os.path.join(SKINS, "sample", a.sample + ".json"), encoding="utf-8") as f:
-            s = json.load(f)
-        links = dict((m.group(2), m.group(1)) for m in re.finditer(r'<a href="([^"]+)">([^<]+)</a>', home_html))
+        archive = os.path.join(work, "ZIPTEST.ZIP")
+        pack(upload, archive)
+        short_name = "sample" + a.sample
+        server = Hosting(data)
+        try:
+            print(upload_site(server.port, short_name, archive), file=sys.stderr)
+            base = f"http://127.0.0.1:{server.http}/{short_name}/"
+            home_html = fetch(base)
+            with open(os.path.join(SKINS, "sample", a.sample + ".json"), encoding="utf-8") as f:
+                s = json.load(f)
+            links = dict((m.group(2), m.group(1)) for m in re.finditer(r'<a href="([^"]+)">([^<]+)</a>', home_html))
 
-        def page_of(name):
-            if name not in links:
-                sys.exit(f"no link to {name} on the home page")
-            return os.path.join(site, links[name])
+            def page_of(name):
+                if name not in links:
+                    sys.exit(f"no link to {name} on the home page")
+                return base + links[name]
 
-        news_node = next(n for n in s["nav"] if n["name"] in ("新闻中心", "政务动态", "新闻资讯"))
-        prod_node = next(n for n in s["nav"] if n["name"] in ("产品中心", "招商引资", "产品展示", "课程设置"))
-        with open(page_of(prod_node["name"]), encoding="utf-8") as f:
-            product = re.search(r'<a href="(n[0-9a-f]+-\d+\.html)"', f.read()).group(1)
-        gallery = next(n["name"] for n in s["nav"] if not n["children"])
-        shots = [("home", index, 1500), ("news", page_of(news_node["name"]), 1000),
-                 ("gallery", page_of(gallery), 1100), ("product", os.path.join(site, product), 1100)]
-        for name, page, height in shots:
-            png = os.path.join(a.out, f"{a.sample}-{name}.png")
-            shoot(page, png, height, work)
-            print(png)
+            news_node = next(n for n in s["nav"] if n["name"] in ("新闻中心", "政务动态", "新闻资讯"))
+            prod_node = next(n for n in s["nav"] if n["name"] in ("产品中心", "招商引资", "产品展示", "课程设置"))
+            product = re.search(r'<a href="(n[0-9a-f]+-\d+\.html)"', fetch(page_of(prod_node["name"]))).group(1)
+            gallery = next(n["name"] for n in s["nav"] if not n["children"])
+            shots = [("home", base, 1500), ("news", page_of(news_node["name"]), 1000),
+                     ("gallery", page_of(gallery), 1100), ("product", base + product, 1100)]
+            for name, url, height in shots:
+                png = os.path.join(a.out, f"{a.sample}-{name}.png")
+                shoot(url, png, height, work)
+                print(png, "<-", url)
+        finally:
+            server.stop()
         keep = os.path.join(a.out, a.sample + "-site")
         shutil.rmtree(keep, ignore_errors=True)
-        shutil.copytree(site, keep)
+        shutil.copytree(os.path.join(data, "www", short_name), keep)
         print("site:", keep)
 
 

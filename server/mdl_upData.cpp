@@ -3,7 +3,9 @@
 #include "common/gbk.h"
 #include "sitedb/sitedb.h"
 
+#include <QHostAddress>
 #include <QTcpSocket>
+#include <QUrl>
 
 #include <array>
 #include <utility>
@@ -162,35 +164,68 @@ std::optional<ServerAddress> parseServerAddress(const QString& text) {
     if (t.isEmpty())
         return std::nullopt;
     ServerAddress addr;
-    QString portText;
+    QString ports; // ":port" or ":port:httpport", or nothing
     if (t.startsWith(u'[')) {
         const qsizetype close = t.indexOf(u']');
         if (close < 0)
             return std::nullopt;
         addr.host = t.mid(1, close - 1);
-        const QString rest = t.mid(close + 1);
-        if (!rest.isEmpty()) {
-            if (!rest.startsWith(u':'))
-                return std::nullopt;
-            portText = rest.mid(1);
-        }
-    } else if (t.count(u':') == 1) {
-        addr.host = t.section(u':', 0, 0);
-        portText = t.section(u':', 1);
-    } else {
+        ports = t.mid(close + 1);
+        if (!ports.isEmpty() && !ports.startsWith(u':'))
+            return std::nullopt;
+    } else if (t.count(u':') > 1 && QHostAddress(t).protocol() == QAbstractSocket::IPv6Protocol) {
         // A bare IPv6 address has several colons and no port.
         addr.host = t;
+    } else {
+        const qsizetype colon = t.indexOf(u':');
+        addr.host = t.left(colon);
+        if (colon >= 0)
+            ports = t.mid(colon);
     }
     if (addr.host.isEmpty() || addr.host.contains(QChar(u' ')))
         return std::nullopt;
-    if (!portText.isNull()) {
+    if (ports.isEmpty())
+        return addr;
+    const QStringList numbers = ports.mid(1).split(u':');
+    if (numbers.size() > 2)
+        return std::nullopt;
+    quint16* targets[] = {&addr.port, &addr.httpPort};
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
         bool ok = false;
-        const uint port = portText.toUInt(&ok);
+        const uint port = numbers.at(i).toUInt(&ok);
         if (!ok || port == 0 || port > 65535)
             return std::nullopt;
-        addr.port = static_cast<quint16>(port);
+        *targets[i] = static_cast<quint16>(port);
     }
     return addr;
+}
+
+QString siteBaseAddress(const ServerAddress& server) {
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(server.host);
+    if (server.httpPort != 80)
+        url.setPort(server.httpPort);
+    url.setPath(QStringLiteral("/"));
+    if (!url.isValid() || url.host().isEmpty())
+        return siteBaseAddress(ServerAddress{defaultServerAddress});
+    return url.toString();
+}
+
+QString siteBaseAddress(const QString& serverBox) {
+    const std::optional<ServerAddress> server = parseServerAddress(serverBox);
+    return siteBaseAddress(server ? *server : ServerAddress{defaultServerAddress});
+}
+
+QString uploadHelpText(const QString& baseAddress) {
+    return QStringLiteral("站点名称：用于构成网站URL(三级域名),名称必须由数字和英文字母组成。\n\n"
+                          "站点网址：组成格式是") +
+           baseAddress +
+           QStringLiteral("xxxx,其中“xxxx”代表“站点名称”，如要获得顶级域名(例如：") +
+           exampleTopLevelAddress +
+           QStringLiteral("),请来电和我们联系申请。\n\n"
+                          "密码：初始密码为：417305，如果需要修改密码请在该窗口下面输入你要修改的"
+                          "新密码。");
 }
 
 int validSiteNamePrefix(const QString& text) {

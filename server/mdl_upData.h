@@ -32,10 +32,11 @@ inline const QString errMsg = QStringLiteral("<#errMsg#>");
 
 inline const QString clientVersion = QStringLiteral("3.05");
 inline constexpr quint16 defaultPort = 1234;
+// The port the hosting server serves the published sites on unless the address box names
+// another.
+inline constexpr quint16 defaultHttpPort = 8080;
 // Where the reference hosting server runs unless the user names another.
 inline const QString defaultServerAddress = QStringLiteral("127.0.0.1");
-// The hosting service's published sites: base address followed by the short name.
-inline const QString siteBaseAddress = QStringLiteral("http://sites.orvane.cn/");
 inline const QString exampleTopLevelAddress = QStringLiteral("http://www.yourname.com");
 inline const QString supportPhone = QStringLiteral("400-810-1234");
 // The name of the upload archive in the installation folder and of the picture archive in
@@ -120,12 +121,24 @@ std::optional<bool> noticeDue(const QString& field06, const QDate& today, QStrin
 // The `field06` value written by the notice window's "不再显示".
 QString noticeSetting(bool hide, const QDate& today);
 
-// The server address box: "host" or "host:port" ("[v6]:port" for IPv6 addresses).
+// The server address box: "host", "host:port" or "host:port:httpport" ("[v6]:port" and
+// "[v6]:port:httpport" for IPv6 addresses): the host, the port of the connection and the
+// port its published sites are served on.
 struct ServerAddress {
     QString host;
     quint16 port = defaultPort;
+    quint16 httpPort = defaultHttpPort;
 };
 std::optional<ServerAddress> parseServerAddress(const QString& text);
+
+// The published sites' base address on a server, "http://host:httpport/": the published
+// address is the base followed by the short name. For a text of the address box that is no
+// address, the base on the default server.
+QString siteBaseAddress(const ServerAddress& server);
+QString siteBaseAddress(const QString& serverBox);
+
+// The upload window's help text, which names the published address's form.
+QString uploadHelpText(const QString& baseAddress);
 
 // A short name holds only ASCII digits and letters: the length of the valid prefix.
 int validSiteNamePrefix(const QString& text);

@@ -75,6 +75,9 @@ void updataFrm::buildControls() {
     txt_url->setReadOnly(true);
     cmd_browser = named(new QPushButton(QStringLiteral("浏览")), "cmd_browser");
     txt_severIP = named(new QLineEdit(mdl_upData::defaultServerAddress), "txt_severIP");
+    txt_severIP->setToolTip(QStringLiteral("主机、主机:端口 或 主机:端口:网页端口（端口默认 %1，网页端口默认 %2）")
+                                .arg(mdl_upData::defaultPort)
+                                .arg(mdl_upData::defaultHttpPort));
     cmd_connSever = named(new QPushButton(QStringLiteral("连接服务器")), "cmd_connSever");
     cmd_disconn = named(new QPushButton(QStringLiteral("断开连接")), "cmd_disconn");
     cmd_disconn->setEnabled(false);
@@ -174,6 +177,7 @@ void updataFrm::buildControls() {
     connect(txt_webName, &QLineEdit::textChanged, this, &updataFrm::txt_webName_Change);
     connect(cmd_changeWebName, &QPushButton::clicked, this, &updataFrm::cmd_changeWebName_Click);
     connect(cmd_browser, &QPushButton::clicked, this, &updataFrm::cmd_browser_Click);
+    connect(txt_severIP, &QLineEdit::textChanged, this, &updataFrm::showPublishedAddress);
     connect(cmd_connSever, &QPushButton::clicked, this, &updataFrm::cmd_connSever_Click);
     connect(cmd_disconn, &QPushButton::clicked, this, &updataFrm::cmd_disconn_Click);
     connect(txt_newpwd, &QLineEdit::textChanged, this, &updataFrm::txt_newpwd_Change);
@@ -199,15 +203,7 @@ void updataFrm::load() {
     st.pendingSiteName.clear();
     st.socket = sckClient;
 
-    lbl_desc->setText(
-        QStringLiteral("站点名称：用于构成网站URL(三级域名),名称必须由数字和英文字母组成。\n\n"
-                       "站点网址：组成格式是") +
-        mdl_upData::siteBaseAddress +
-        QStringLiteral("xxxx,其中“xxxx”代表“站点名称”，如要获得顶级域名(例如：") +
-        mdl_upData::exampleTopLevelAddress +
-        QStringLiteral("),请来电和我们联系申请。\n\n"
-                       "密码：初始密码为：417305，如果需要修改密码请在该窗口下面输入你要修改的新密"
-                       "码。"));
+    showPublishedAddress();
 
     const sitedb::Rows rows = sitedb::query(QStringLiteral("SELECT * FROM user_info"));
     if (!rows.ok) {
@@ -224,7 +220,7 @@ void updataFrm::load() {
         txt_webName->setText(siteName);
         st.siteNameSet = !siteName.isEmpty();
         st.lastSiteName = txt_webName->text();
-        txt_url->setText(mdl_upData::siteBaseAddress + siteName);
+        showPublishedAddress();
         cmd_changeWebName->setEnabled(false);
     }
     setPanel(1, QStringLiteral("还未和服务器建立连接！"));
@@ -296,8 +292,15 @@ void updataFrm::txt_webName_Change() {
         txt_webName->setText(text.left(valid));
         return;
     }
-    txt_url->setText(mdl_upData::siteBaseAddress + text);
+    showPublishedAddress();
     cmd_changeWebName->setEnabled(!text.trimmed().isEmpty());
+}
+
+void updataFrm::showPublishedAddress() {
+    // The sites are published by the server the window talks to, on its HTTP port.
+    const QString base = mdl_upData::siteBaseAddress(txt_severIP->text());
+    txt_url->setText(base + txt_webName->text());
+    lbl_desc->setText(mdl_upData::uploadHelpText(base));
 }
 
 void updataFrm::cmd_changeWebName_Click() {

@@ -73,6 +73,8 @@ protected:
 
 private:
     void buildControls();
+    // The published address and the help text, for the server in the address box.
+    void showPublishedAddress();
     void load();
     // Sends one text message; says so when there is no connection.
     bool sendMsg(const QString& text);

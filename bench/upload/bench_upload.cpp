@@ -118,7 +118,8 @@ double transferSeconds(const QString& hostingProgram, const QString& archive, qi
     QProcess server;
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.start(hostingProgram,
-                 {QStringLiteral("--port"), QString::number(port), QStringLiteral("--data"), data});
+                 {QStringLiteral("--port"), QString::number(port), QStringLiteral("--http-port"),
+                  QStringLiteral("0"), QStringLiteral("--data"), data});
     if (!server.waitForReadyRead(10000))
         fail(QStringLiteral("the hosting server did not start"));
 

@@ -186,7 +186,7 @@ void TestUploadE2e::siteNameAcceptedAndTaken() {
     QVERIFY(m_server->accounts().registerSite("30000001", "taken"));
     QVERIFY(logIn());
     QTest::keyClicks(m_frm->txt_webName, "newsite");
-    QCOMPARE(m_frm->txt_url->text(), mdl_upData::siteBaseAddress + "newsite");
+    QCOMPARE(m_frm->txt_url->text(), QStringLiteral("http://127.0.0.1:%1/newsite").arg(mdl_upData::defaultHttpPort));
     QVERIFY(m_frm->cmd_changeWebName->isEnabled());
     QTest::mouseClick(m_frm->cmd_changeWebName, Qt::LeftButton);
     QTRY_VERIFY(shown(*m_ui, QStringLiteral("站点名更改成功！")));

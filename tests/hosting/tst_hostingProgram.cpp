@@ -71,6 +71,8 @@ void TestHostingProgram::helpNamesTheOptions() {
     QVERIFY(help.contains("--port"));
     QVERIFY(help.contains("1234"));
     QVERIFY(help.contains("--data"));
+    QVERIFY(help.contains("--http-port"));
+    QVERIFY(help.contains("8080"));
     QVERIFY(help.contains("talk ACCOUNT TEXT"));
 }
 
@@ -78,6 +80,7 @@ void TestHostingProgram::badOptionsAreRefused_data() {
     QTest::addColumn<QStringList>("args");
     QTest::newRow("port not a number") << QStringList{"--port", "abc"};
     QTest::newRow("port too big") << QStringList{"--port", "70000"};
+    QTest::newRow("HTTP port not a number") << QStringList{"--http-port", "web"};
     QTest::newRow("address") << QStringList{"--listen", "not-an-address"};
     QTest::newRow("site quota not a size") << QStringList{"--site-quota", "12X"};
     QTest::newRow("no connections at all") << QStringList{"--max-connections", "0"};
@@ -97,7 +100,7 @@ void TestHostingProgram::badOptionsAreRefused() {
 void TestHostingProgram::commandsReachConnectedClient() {
     QTemporaryDir data;
     QProcess server;
-    server.start(program(), {"--port", "0", "--data", data.path()});
+    server.start(program(), {"--port", "0", "--http-port", "0", "--data", data.path()});
     QVERIFY(server.waitForStarted(10000));
     QString out;
     QRegularExpressionMatch m;
@@ -106,6 +109,15 @@ void TestHostingProgram::commandsReachConnectedClient() {
          (m = QRegularExpression("listening on 127\\.0\\.0\\.1:(\\d+)").match(out)).hasMatch()),
         10000);
     const quint16 port = quint16(m.captured(1).toUInt());
+    // The published sites are served on a port of their own; an unknown site is not found.
+    QTRY_VERIFY((out += QString::fromLocal8Bit(server.readAllStandardOutput()),
+                 (m = QRegularExpression("sites on http://127\\.0\\.0\\.1:(\\d+)/").match(out)).hasMatch()));
+    QTcpSocket web;
+    web.connectToHost(QHostAddress::LocalHost, quint16(m.captured(1).toUInt()));
+    QVERIFY(web.waitForConnected(5000));
+    web.write("GET /nosuch/ HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    QTRY_VERIFY(web.waitForReadyRead(100) || web.bytesAvailable());
+    QVERIFY(web.readAll().startsWith("HTTP/1.1 404"));
 
     QTcpSocket client;
     QString received;

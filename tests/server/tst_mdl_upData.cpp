@@ -227,17 +227,28 @@ void TestMdlUpData::serverAddress_data() {
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("host");
     QTest::addColumn<int>("port");
-    QTest::newRow("host") << "127.0.0.1" << true << "127.0.0.1" << 1234;
-    QTest::newRow("host and port") << " 127.0.0.1:4321 " << true << "127.0.0.1" << 4321;
-    QTest::newRow("name") << "localhost" << true << "localhost" << 1234;
-    QTest::newRow("bare v6") << "::1" << true << "::1" << 1234;
-    QTest::newRow("bracketed v6") << "[::1]:99" << true << "::1" << 99;
-    QTest::newRow("empty") << "" << false << "" << 0;
-    QTest::newRow("port zero") << "h:0" << false << "" << 0;
-    QTest::newRow("port too big") << "h:70000" << false << "" << 0;
-    QTest::newRow("port not a number") << "h:abc" << false << "" << 0;
-    QTest::newRow("no host") << ":1234" << false << "" << 0;
-    QTest::newRow("blank inside") << "a b" << false << "" << 0;
+    QTest::addColumn<QString>("base"); // the published sites' base address
+    const QString fallback = "http://127.0.0.1:8080/";
+    QTest::newRow("host") << "127.0.0.1" << true << "127.0.0.1" << 1234 << "http://127.0.0.1:8080/";
+    QTest::newRow("host and port") << " 127.0.0.1:4321 " << true << "127.0.0.1" << 4321 << "http://127.0.0.1:8080/";
+    QTest::newRow("HTTP port") << "sites.example.cn:4321:9090" << true << "sites.example.cn" << 4321
+                               << "http://sites.example.cn:9090/";
+    QTest::newRow("HTTP port 80") << "Example.CN:1234:80" << true << "Example.CN" << 1234 << "http://example.cn/";
+    QTest::newRow("name") << "localhost" << true << "localhost" << 1234 << "http://localhost:8080/";
+    QTest::newRow("bare v6") << "::1" << true << "::1" << 1234 << "http://[::1]:8080/";
+    QTest::newRow("bare v6, three colons") << "fe80::1:2" << true << "fe80::1:2" << 1234 << "http://[fe80::1:2]:8080/";
+    QTest::newRow("bracketed v6") << "[::1]:99" << true << "::1" << 99 << "http://[::1]:8080/";
+    QTest::newRow("bracketed v6, HTTP port") << "[::1]:99:81" << true << "::1" << 99 << "http://[::1]:81/";
+    QTest::newRow("empty") << "" << false << "" << 0 << fallback;
+    QTest::newRow("port zero") << "h:0" << false << "" << 0 << fallback;
+    QTest::newRow("port too big") << "h:70000" << false << "" << 0 << fallback;
+    QTest::newRow("HTTP port too big") << "h:1234:70000" << false << "" << 0 << fallback;
+    QTest::newRow("HTTP port empty") << "h:1234:" << false << "" << 0 << fallback;
+    QTest::newRow("three ports") << "h:1:2:3" << false << "" << 0 << fallback;
+    QTest::newRow("port not a number") << "h:abc" << false << "" << 0 << fallback;
+    QTest::newRow("no host") << ":1234" << false << "" << 0 << fallback;
+    QTest::newRow("blank inside") << "a b" << false << "" << 0 << fallback;
+    QTest::newRow("host no URL takes") << "a/b:1234" << true << "a/b" << 1234 << fallback;
 }
 
 void TestMdlUpData::serverAddress() {
@@ -245,12 +256,14 @@ void TestMdlUpData::serverAddress() {
     QFETCH(bool, valid);
     QFETCH(QString, host);
     QFETCH(int, port);
+    QFETCH(QString, base);
     const auto addr = mdl_upData::parseServerAddress(text);
     QCOMPARE(addr.has_value(), valid);
     if (valid) {
         QCOMPARE(addr->host, host);
         QCOMPARE(int(addr->port), port);
     }
+    QCOMPARE(mdl_upData::siteBaseAddress(text), base);
 }
 
 void TestMdlUpData::siteNamePrefix_data() {

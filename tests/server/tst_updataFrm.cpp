@@ -42,7 +42,7 @@ void TestUpdataFrm::loadFillsFromSiteDatabase() {
     updataFrm f;
     QCOMPARE(f.txt_accountNo->text(), QStringLiteral("20061001"));
     QCOMPARE(f.txt_webName->text(), QStringLiteral("abc9"));
-    QCOMPARE(f.txt_url->text(), mdl_upData::siteBaseAddress + "abc9");
+    QCOMPARE(f.txt_url->text(), QStringLiteral("http://127.0.0.1:8080/abc9"));
     QVERIFY(!f.cmd_changeWebName->isEnabled());
     QVERIFY(!f.cmd_disconn->isEnabled());
     QVERIFY(!f.cmd_modPwd->isEnabled());
@@ -99,7 +99,7 @@ void TestUpdataFrm::siteNameKeepsOnlyLettersAndDigits() {
         QCOMPARE(ui.last().text, QStringLiteral("站点名只能输入英文字符或数字！"));
         QCOMPARE(ui.last().icon, QMessageBox::Warning);
     }
-    QCOMPARE(f.txt_url->text(), mdl_upData::siteBaseAddress + kept);
+    QCOMPARE(f.txt_url->text(), "http://127.0.0.1:8080/" + kept);
     QVERIFY(f.cmd_changeWebName->isEnabled());
     f.txt_webName->clear();
     QVERIFY(!f.cmd_changeWebName->isEnabled());
@@ -185,7 +185,13 @@ void TestUpdataFrm::browseOpensPublishedAddress() {
     f.txt_webName->setText("demo");
     f.cmd_browser_Click();
     QCOMPARE(ui.openedUrls.size(), 1);
-    QCOMPARE(ui.openedUrls.front(), QUrl(mdl_upData::siteBaseAddress + "demo"));
+    QCOMPARE(ui.openedUrls.front(), QUrl("http://127.0.0.1:8080/demo"));
+    // Another server in the address box: the address and the help text follow it.
+    f.txt_severIP->setText("sites.example.cn:1234:9090");
+    QCOMPARE(f.txt_url->text(), QStringLiteral("http://sites.example.cn:9090/demo"));
+    QVERIFY(f.lbl_desc->text().contains(QStringLiteral("组成格式是http://sites.example.cn:9090/xxxx,")));
+    f.cmd_browser_Click();
+    QCOMPARE(ui.openedUrls.last(), QUrl("http://sites.example.cn:9090/demo"));
 }
 
 void TestUpdataFrm::noticeCheckBoxStoresSetting() {
