@@ -1,6 +1,7 @@
 #include "server/mdl_upData.h"
 
 #include "common/gbk.h"
+#include "common/mdl_func.h"
 #include "sitedb/sitedb.h"
 
 #include <QTcpSocket>
@@ -36,6 +37,17 @@ QString versionRequest() {
 
 QString sizeAnnouncement(qint64 archiveSize) {
     return tag::sendFileInfo + QString::number(archiveSize);
+}
+
+QString talkText(const QString& typed) {
+    QString s = typed;
+    s.replace(u'&', QLatin1String("&amp;"));
+    s.replace(u'<', QLatin1String("&lt;"));
+    return mdl_func::encode(s);
+}
+
+QString talkMessage(const QString& typed) {
+    return tag::talkmsg + talkText(typed);
 }
 
 Reply classify(const QString& text) {

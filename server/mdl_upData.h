@@ -73,6 +73,11 @@ bool sendMsg(QTcpSocket* socket, const QString& text);
 QString loginMessage(const QString& accountNo, const QString& password);
 QString versionRequest();
 QString sizeAnnouncement(qint64 archiveSize);
+// A message to the administrator as it travels and as both logs show it: made HTML-safe,
+// with every "&" and "<" the user typed written as an entity, so that nothing typed can
+// form a tag and the text reads as typed.
+QString talkText(const QString& typed);
+QString talkMessage(const QString& typed);
 
 // What one read of the socket asks for; the replies in the order they are looked for.
 enum class Reply {
