@@ -158,12 +158,15 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
         break;
     case Reply::SendFileInfo:
         st.uploading = true;
+        st.announced = false;
+        break;
+    case Reply::ErrMsg:
+        a.uploadRefused = std::exchange(st.announced, false);
         break;
     case Reply::None:
     case Reply::Logout:
     case Reply::ModPwd:
     case Reply::SelectTemplate:
-    case Reply::ErrMsg:
         break;
     }
     return a;

@@ -58,6 +58,8 @@ struct State {
     QString storedAccountNo;
     // The short name last sent for registration; the service's acceptance stores it.
     QString pendingSiteName;
+    // The archive's size was announced and the service has not answered yet.
+    bool announced = false;
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };
@@ -101,6 +103,9 @@ struct Action {
     QString text;
     // A notice that the user has chosen not to see for now.
     bool suppressed = false;
+    // The service answered the size announcement with a failure: it did not take the
+    // upload (a short name it does not know, for one).
+    bool uploadRefused = false;
     // Why the handling failed; the state was left as it was.
     QString error;
 };

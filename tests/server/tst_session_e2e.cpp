@@ -12,6 +12,8 @@
 #include "sitedb/sitedb.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -67,6 +69,8 @@ private Q_SLOTS:
     void cleanup();
     void typedTagsStayText_data();
     void typedTagsStayText();
+    void unknownShortNameCanBeRegisteredAgain_data();
+    void unknownShortNameCanBeRegisteredAgain();
 
 private:
     bool logIn();
@@ -146,6 +150,53 @@ void TestSessionE2e::typedTagsStayText() {
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QCOMPARE(readsAs(m_server->talks().front().text), expected);
     QTRY_VERIFY_WITH_TIMEOUT(logText(d->webBer).contains(expected), 15000);
+}
+
+void TestSessionE2e::unknownShortNameCanBeRegisteredAgain_data() {
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("known to nobody") << QString() << QStringLiteral("站点名更改成功！");
+    QTest::newRow("held by another account")
+        << QStringLiteral("30000001") << QStringLiteral("站点名已存在，重新输入！");
+}
+
+void TestSessionE2e::unknownShortNameCanBeRegisteredAgain() {
+    QFETCH(QString, holder);
+    QFETCH(QString, answer);
+    // The site database names a short name that this server has no record of for us.
+    if (!holder.isEmpty()) {
+        QVERIFY(m_server->accounts().setPassword(holder, QStringLiteral("pw")));
+        QVERIFY(m_server->accounts().registerSite(holder, QStringLiteral("demo")));
+    }
+    QVERIFY(sitedb::setUserInfo("site_name", QStringLiteral("demo")));
+    QFile page(m_inst->defaultWorkPath() + "index.htm");
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<p>hello</p>");
+    page.close();
+    QVERIFY(logIn());
+    QVERIFY(!m_frm->cmd_changeWebName->isEnabled());
+
+    QTest::mouseClick(m_frm->cmd_updata, Qt::LeftButton);
+    QTRY_VERIFY(m_ui->lastText().contains(QStringLiteral("请点击“更改”重新登记站点名")));
+    QVERIFY(m_ui->lastText().contains(QStringLiteral("“demo”")));
+    QVERIFY(m_frm->cmd_changeWebName->isEnabled());
+    QVERIFY(m_frm->cmd_updata->isEnabled());
+    QVERIFY(!mdl_upData::state().uploading);
+
+    QTest::mouseClick(m_frm->cmd_changeWebName, Qt::LeftButton);
+    QTRY_COMPARE(m_ui->lastText(), answer);
+    if (!holder.isEmpty()) {
+        QVERIFY(!mdl_upData::state().siteNameSet);
+        QCOMPARE(m_server->accounts().siteName(holder), QStringLiteral("demo"));
+        return;
+    }
+    QCOMPARE(m_server->accounts().siteName(kAccount), QStringLiteral("demo"));
+    QVERIFY(!m_frm->cmd_changeWebName->isEnabled());
+    // The upload goes through now.
+    QTest::mouseClick(m_frm->cmd_updata, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(count(*m_ui, QStringLiteral("数据传输完毕！")) == 1, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo::exists(m_server->siteFolder(QStringLiteral("demo")) + "index.htm"), 20000);
 }
 
 QTEST_MAIN(TestSessionE2e)
