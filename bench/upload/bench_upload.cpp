@@ -323,10 +323,12 @@ double uploadSeconds(const QString& hostingProgram, const QString& data, const Q
     return s;
 }
 
-// The same bytes copied by socat from the file to a socket and from the socket to a file,
-// in blocks as large as the client's.
+// The same bytes copied from the file to a socket and from the socket to a file by socat,
+// in blocks as large as the client's; or, with `client` set, sent by the client's sender
+// to the same socat receiver, which tells the client's share apart from the server's.
 constexpr int kRawBlock = 256 * 1024;
-double rawCopySeconds(const QString& folder, const QString& archive, qint64 size) {
+
+double rawCopySeconds(const QString& folder, const QString& archive, qint64 size, bool client) {
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     const QString sinkFile = folder + QStringLiteral("copy.bin");
@@ -342,15 +344,25 @@ double rawCopySeconds(const QString& folder, const QString& archive, qint64 size
     ::sync();
     Arrival arrival(folder, size);
     QProcess source;
+    QTcpSocket socket;
+    mdl_upData::ArchiveSender sender;
     const auto t0 = Clock::now();
-    source.start(QStringLiteral("socat"), {QStringLiteral("-u"), QStringLiteral("-b"),
-                                           QString::number(kRawBlock),
-                                           QStringLiteral("OPEN:") + archive,
-                                           QStringLiteral("TCP:127.0.0.1:%1").arg(port)});
+    if (client) {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        if (!socket.waitForConnected(5000) || !sender.start(&socket, archive, size))
+            fail(QStringLiteral("cannot send to socat"));
+    } else {
+        source.start(QStringLiteral("socat"),
+                     {QStringLiteral("-u"), QStringLiteral("-b"), QString::number(kRawBlock),
+                      QStringLiteral("OPEN:") + archive,
+                      QStringLiteral("TCP:127.0.0.1:%1").arg(port)});
+    }
     if (!spinUntil([&] { return arrival.arrived(); }, 600000))
         fail(QStringLiteral("socat did not copy: ") +
              QString::fromLocal8Bit(source.readAllStandardError()));
     const double s = since(t0, arrival.when());
+    socket.disconnectFromHost();
+    spinUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 5000);
     source.waitForFinished(10000);
     sink.waitForFinished(10000);
     QDir(folder).removeRecursively();
@@ -368,7 +380,8 @@ int main(int argc, char** argv) {
     QCommandLineOption installOpt("install", "Built installation folder.", "dir");
     QCommandLineOption hostingOpt("hosting", "The orvane-hosting program.", "file");
     QCommandLineOption roundsOpt("rounds", "Runs of each measurement (at least 5).", "n", "5");
-    p.addOptions({workOpt, installOpt, hostingOpt, roundsOpt});
+    QCommandLineOption transferOpt("transfer-only", "Leave the packing comparison out.");
+    p.addOptions({workOpt, installOpt, hostingOpt, roundsOpt, transferOpt});
     p.process(app);
     const int rounds = qMax(5, p.value(roundsOpt).toInt());
     const QString base = QDir(p.value(workOpt)).absolutePath() + u'/';
@@ -384,19 +397,22 @@ int main(int argc, char** argv) {
     makeFolder(noise, builtInstall, [&] { makeNoise(noise, 400, 40, 4000, 7); });
     makeFolder(site, builtInstall, [&] { makeNoise(site, 1000, 1000, 8000, 11); });
 
+    PackFigures pj, pn;
+    if (!p.isSet(transferOpt)) {
     std::printf("packing (median, lowest-highest):\n");
-    const PackFigures pj = comparePacking(base, install, jpegs, rounds);
+    pj = comparePacking(base, install, jpegs, rounds);
     std::printf("  jpeg:  packWorkspace %s -> %.1f MB\n", qPrintable(pj.pack.show()), pj.packMb);
     std::printf("         zip -n media  %s -> %.1f MB\n", qPrintable(pj.zipNamed.show()),
                 pj.zipNamedMb);
     std::printf("         zip -0        %s -> %.1f MB\n", qPrintable(pj.zipStored.show()),
                 pj.zipStoredMb);
-    const PackFigures pn = comparePacking(base, install, noise, rounds);
+    pn = comparePacking(base, install, noise, rounds);
     std::printf("  noise: packWorkspace %s -> %.1f MB\n", qPrintable(pn.pack.show()), pn.packMb);
     std::printf("         zip -n media  %s -> %.1f MB\n", qPrintable(pn.zipNamed.show()),
                 pn.zipNamedMb);
     std::printf("         zip -0        %s -> %.1f MB\n", qPrintable(pn.zipStored.show()),
                 pn.zipStoredMb);
+    }
     std::fflush(stdout);
 
     // The 1 GB site: packed once with the client's peak memory watched, then sent.
@@ -408,14 +424,15 @@ int main(int argc, char** argv) {
     const qint64 packGrowthKb = qMax<qint64>(0, bench::statusKb("VmHWM:") - rssBefore);
     const QString archive = mdl_upData::archivePath(install);
 
-    Runs upload, raw;
+    Runs upload, raw, toSocat;
     qint64 sendGrowthKb = 0;
     for (int r = 0; r < rounds; ++r) {
         qint64 growth = 0;
         upload.v << uploadSeconds(p.value(hostingOpt), base + QStringLiteral("hosting-data/"),
                                   archive, size, r == 0, &growth);
         sendGrowthKb = qMax(sendGrowthKb, growth);
-        raw.v << rawCopySeconds(base + QStringLiteral("raw-copy/"), archive, size);
+        raw.v << rawCopySeconds(base + QStringLiteral("raw-copy/"), archive, size, false);
+        toSocat.v << rawCopySeconds(base + QStringLiteral("raw-copy/"), archive, size, true);
     }
     std::printf("transfer of %.1f MB, connecting until the receiver holds every byte:\n",
                 size / 1e6);
@@ -423,6 +440,8 @@ int main(int argc, char** argv) {
                 size / 1e6 / upload.median());
     std::printf("  socat to socat           %s = %.0f MB/s\n", qPrintable(raw.show()),
                 size / 1e6 / raw.median());
+    std::printf("  client to socat          %s = %.0f MB/s\n", qPrintable(toSocat.show()),
+                size / 1e6 / toSocat.median());
     std::printf("memory: client peak growth for the 1 GB site: packing %.1f MB, sending %.1f MB\n",
                 packGrowthKb / 1024.0, sendGrowthKb / 1024.0);
 
@@ -434,6 +453,7 @@ int main(int argc, char** argv) {
                 pj.zipNamed.median() / pj.pack.median(), pn.zipNamed.median() / pn.pack.median());
     std::printf("  transfer speed vs raw copy:    %.2f (aim >= 0.9)\n",
                 raw.median() / upload.median());
+    std::printf("  client's sender vs raw copy:   %.2f\n", raw.median() / toSocat.median());
     std::printf("  memory growth vs 64 MB:        %.2f (aim < 1)\n", growthMb / 64.0);
     return 0;
 }
