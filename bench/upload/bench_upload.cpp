@@ -447,10 +447,14 @@ int main(int argc, char** argv) {
 
     const double growthMb = qMax(packGrowthKb, sendGrowthKb) / 1024.0;
     std::printf("ratios (of medians):\n");
-    std::printf("  packing speed vs zip -0:       jpeg %.2f, noise %.2f (aim >= 1)\n",
-                pj.zipStored.median() / pj.pack.median(), pn.zipStored.median() / pn.pack.median());
-    std::printf("  packing speed vs zip -n media: jpeg %.2f, noise %.2f\n",
-                pj.zipNamed.median() / pj.pack.median(), pn.zipNamed.median() / pn.pack.median());
+    if (!p.isSet(transferOpt)) {
+        std::printf("  packing speed vs zip -0:       jpeg %.2f, noise %.2f (aim >= 1)\n",
+                    pj.zipStored.median() / pj.pack.median(),
+                    pn.zipStored.median() / pn.pack.median());
+        std::printf("  packing speed vs zip -n media: jpeg %.2f, noise %.2f\n",
+                    pj.zipNamed.median() / pj.pack.median(),
+                    pn.zipNamed.median() / pn.pack.median());
+    }
     std::printf("  transfer speed vs raw copy:    %.2f (aim >= 0.9)\n",
                 raw.median() / upload.median());
     std::printf("  client's sender vs raw copy:   %.2f\n", raw.median() / toSocat.median());
