@@ -1,7 +1,6 @@
 #include "server/dlgFrm.h"
 
 #include "common/gbk.h"
-#include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "server/mdl_upData.h"
 
@@ -71,13 +70,12 @@ void dlgFrm::OKButton_Click() {
         txt_msg->setFocus();
         return;
     }
-    const QString encoded = mdl_func::encode(text);
-    const QByteArray bytes = gbk::encode(mdl_upData::tag::talkmsg + encoded);
+    const QByteArray bytes = gbk::encode(mdl_upData::talkMessage(text));
     if (socket->write(bytes) != bytes.size()) {
         ui::message(this, socket->errorString());
         return;
     }
-    appendLog(QStringLiteral("客户端(我的发言)"), encoded);
+    appendLog(QStringLiteral("客户端(我的发言)"), mdl_upData::talkText(text));
     txt_msg->clear();
     txt_msg->setFocus();
 }

@@ -1,6 +1,7 @@
 #include "server/mdl_upData.h"
 
 #include "common/gbk.h"
+#include "common/mdl_func.h"
 #include "sitedb/sitedb.h"
 
 #include <QHostAddress>
@@ -38,6 +39,17 @@ QString versionRequest() {
 
 QString sizeAnnouncement(qint64 archiveSize) {
     return tag::sendFileInfo + QString::number(archiveSize);
+}
+
+QString talkText(const QString& typed) {
+    QString s = typed;
+    s.replace(u'&', QLatin1String("&amp;"));
+    s.replace(u'<', QLatin1String("&lt;"));
+    return mdl_func::encode(s);
+}
+
+QString talkMessage(const QString& typed) {
+    return tag::talkmsg + talkText(typed);
 }
 
 Reply classify(const QString& text) {
@@ -148,12 +160,15 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
         break;
     case Reply::SendFileInfo:
         st.uploading = true;
+        st.announced = false;
+        break;
+    case Reply::ErrMsg:
+        a.uploadRefused = std::exchange(st.announced, false);
         break;
     case Reply::None:
     case Reply::Logout:
     case Reply::ModPwd:
     case Reply::SelectTemplate:
-    case Reply::ErrMsg:
         break;
     }
     return a;

@@ -59,6 +59,8 @@ struct State {
     QString storedAccountNo;
     // The short name last sent for registration; the service's acceptance stores it.
     QString pendingSiteName;
+    // The archive's size was announced and the service has not answered yet.
+    bool announced = false;
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };
@@ -74,6 +76,11 @@ bool sendMsg(QTcpSocket* socket, const QString& text);
 QString loginMessage(const QString& accountNo, const QString& password);
 QString versionRequest();
 QString sizeAnnouncement(qint64 archiveSize);
+// A message to the administrator as it travels and as both logs show it: made HTML-safe,
+// with every "&" and "<" the user typed written as an entity, so that nothing typed can
+// form a tag and the text reads as typed.
+QString talkText(const QString& typed);
+QString talkMessage(const QString& typed);
 
 // What one read of the socket asks for; the replies in the order they are looked for.
 enum class Reply {
@@ -97,6 +104,9 @@ struct Action {
     QString text;
     // A notice that the user has chosen not to see for now.
     bool suppressed = false;
+    // The service answered the size announcement with a failure: it did not take the
+    // upload (a short name it does not know, for one).
+    bool uploadRefused = false;
     // Why the handling failed; the state was left as it was.
     QString error;
 };

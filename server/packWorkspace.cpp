@@ -4,10 +4,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 #include <QTcpSocket>
 
+#include <array>
+#include <cmath>
+
 #include <zip.h>
+#include <zlib.h>
 
 namespace mdl_upData {
 
@@ -26,16 +29,89 @@ bool isScript(const QFileInfo& f) {
     return f.suffix().compare(u"asp", Qt::CaseInsensitive) == 0;
 }
 
-bool isCompressed(const QFileInfo& f) {
-    static const QSet<QString> kinds{
-        QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("png"),
-        QStringLiteral("gif"),  QStringLiteral("webp"), QStringLiteral("zip"),
-        QStringLiteral("rar"),  QStringLiteral("7z"),   QStringLiteral("gz"),
-        QStringLiteral("bz2"),  QStringLiteral("xz"),   QStringLiteral("swf"),
-        QStringLiteral("flv"),  QStringLiteral("mp3"),  QStringLiteral("mp4"),
-        QStringLiteral("avi"),  QStringLiteral("wmv"),  QStringLiteral("rm"),
-        QStringLiteral("rmvb"), QStringLiteral("mov"),  QStringLiteral("wma")};
-    return kinds.contains(f.suffix().toLower());
+// Whether deflating a piece of content is likely to pay: its byte statistics leave room
+// for a shorter code, or deflate finds enough repeats in it.
+struct Probe {
+    z_stream z{};
+    bool ready = false;
+    Probe() {
+        ready = deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+    }
+    ~Probe() {
+        if (ready)
+            deflateEnd(&z);
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+
+    // True when the bytes' entropy allows a code at least a tenth shorter.
+    static bool skewed(const unsigned char* p, qsizetype n) {
+        std::array<quint32, 256> counts{};
+        for (qsizetype i = 0; i < n; ++i)
+            ++counts[p[i]];
+        double bits = 0;
+        for (const quint32 c : counts) {
+            if (c)
+                bits -= double(c) * std::log2(double(c) / double(n));
+        }
+        return bits <= kShrinkEnough * 8.0 * double(n);
+    }
+    // True when deflate takes the block to at most `kShrinkEnough` of its size.
+    bool deflates(const unsigned char* p, qsizetype n) {
+        if (!ready || deflateReset(&z) != Z_OK)
+            return true;
+        unsigned char out[kProbeBlock + kProbeBlock / 8 + 64];
+        z.next_in = const_cast<unsigned char*>(p);
+        z.avail_in = static_cast<uInt>(n);
+        z.next_out = out;
+        z.avail_out = sizeof out;
+        const int rc = deflate(&z, Z_FINISH);
+        return rc == Z_STREAM_END && double(z.total_out) <= kShrinkEnough * double(n);
+    }
+
+    static constexpr qsizetype kProbeBlock = 4096;
+    static constexpr double kShrinkEnough = 0.9;
+};
+
+// Decides by the content whether a file is deflated or stored. Three blocks, from the
+// start, the middle and the end, are looked at; a file most of whose blocks have skewed
+// byte statistics is deflated; otherwise the middle block is deflated on trial, which
+// finds repeats that statistics miss. So pictures, films and archives under any name
+// are stored, and a film whose index at its start is text is stored as well.
+bool worthDeflating(const QString& path, qint64 size, Probe& probe) {
+    constexpr qsizetype block = Probe::kProbeBlock;
+    QFile f(path);
+    if (size <= 0 || !f.open(QIODevice::ReadOnly))
+        return true;
+    QByteArray buf;
+    QList<std::pair<qsizetype, qsizetype>> pieces; // offset in buf, length
+    auto take = [&](qint64 at, qint64 n) {
+        if (!f.seek(at))
+            return;
+        const qsizetype start = buf.size();
+        buf.resize(start + n);
+        const qint64 got = f.read(buf.data() + start, n);
+        buf.resize(start + qMax<qint64>(0, got));
+        if (got > 0)
+            pieces.append({start, qsizetype(got)});
+    };
+    if (size <= 3 * block) {
+        take(0, size);
+    } else {
+        take(0, block);
+        take(size / 2 - block / 2, block);
+        take(size - block, block);
+    }
+    if (pieces.isEmpty())
+        return true;
+    const auto* data = reinterpret_cast<const unsigned char*>(buf.constData());
+    int votes = 0;
+    for (const auto& [at, n] : pieces)
+        votes += Probe::skewed(data + at, n);
+    if (votes * 2 > pieces.size())
+        return true;
+    const auto& [at, n] = pieces.size() == 3 ? pieces.at(1) : pieces.at(0);
+    return probe.deflates(data + at, qMin(n, block));
 }
 
 QFileInfoList filesIn(const QString& folder) {
@@ -94,6 +170,7 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
         zip_error_fini(&err);
         return false;
     }
+    Probe probe;
     for (const QFileInfo& f : files) {
         const QByteArray path = QFile::encodeName(f.absoluteFilePath());
         zip_source_t* src = zip_source_file(za, path.constData(), 0, -1);
@@ -112,7 +189,10 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
             continue;
         }
         zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),
-                                 isCompressed(f) ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
+                                 worthDeflating(f.absoluteFilePath(), f.size(), probe)
+                                     ? ZIP_CM_DEFLATE
+                                     : ZIP_CM_STORE,
+                                 0);
     }
     if (zip_close(za) != 0) {
         const int ze = zip_error_code_zip(zip_get_error(za));

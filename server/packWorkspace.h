@@ -28,8 +28,9 @@ QString archivePath(const QString& installPath);
 // removed from the working folder and its "images" subfolder first; the files of
 // "images" go into "images.zip" in the working folder (none is made when it holds no
 // file); then every file lying directly in the working folder goes into "ZIPTEST.ZIP" of
-// `installPath`, replacing an older archive of that name in any letter case. Pictures and
-// other already-compressed files are stored, the rest deflated.
+// `installPath`, replacing an older archive of that name in any letter case. Content that
+// deflate would hardly shrink (pictures, films, archives, whatever their names) is stored,
+// the rest deflated.
 PackResult packWorkspace(const QString& installPath, const QString& workPath);
 
 // Writes a file onto a connection in chunks, keeping only a little of it queued, and

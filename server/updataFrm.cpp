@@ -201,6 +201,7 @@ void updataFrm::load() {
     st.uploading = false;
     st.siteNameSet = false;
     st.pendingSiteName.clear();
+    st.announced = false;
     st.socket = sckClient;
 
     showPublishedAddress();
@@ -374,6 +375,7 @@ void updataFrm::cmd_disconn_Click() {
 void updataFrm::connectionEnded() {
     mdl_upData::State& st = mdl_upData::state();
     st.loggedIn = false;
+    st.announced = false;
     // Nothing is left to time out or to ask for.
     Timer_sck->stop();
     timer_verion->stop();
@@ -477,6 +479,20 @@ void updataFrm::sckClient_DataArrival() {
         sendArchive();
         break;
     case Reply::ErrMsg:
+        if (a.uploadRefused) {
+            // Most often the service has no record of the short name (a new server, or
+            // one that lost it): the name can be registered again straight away.
+            cmd_changeWebName->setEnabled(!txt_webName->text().trimmed().isEmpty());
+            setPanel(2, QStringLiteral("服务器没有接受上传。"));
+            ui::message(this,
+                        QStringLiteral("服务器没有接受上传：站点名“%1”可能尚未在该服务器上登记。\n"
+                                       "请点击“更改”重新登记站点名，然后再上传。\n"
+                                       "如还有问题请拨打技术热线电话：")
+                                .arg(txt_webName->text()) +
+                            mdl_upData::supportPhone);
+            txt_webName->setFocus();
+            break;
+        }
         ui::message(
             this, QStringLiteral("与服务器连接出现障碍，请重试！\n如还有问题请拨打技术热线电话：") +
                       mdl_upData::supportPhone);
@@ -541,7 +557,8 @@ void updataFrm::cmd_updata_Click() {
     }
     setPanel(2, QStringLiteral("压缩完成。"));
     st.archiveSize = packed.size;
-    sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize));
+    if (sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize)))
+        st.announced = true;
 }
 
 void updataFrm::sendArchive() {

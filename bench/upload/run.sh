@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds what the upload benchmark needs and runs it: packing against zip, the transfer
-# against socat on loopback, and the client's peak memory during the transfer.
-# The generated working folder (about 200 MB) is kept in build/bench-upload for reruns.
+# Builds what the upload benchmark needs and runs it: packing against zip on a folder of
+# JPEG pictures and one of incompressible files, the transfer of a 1 GB site against a raw
+# socat copy on loopback, and the client's peak memory meanwhile.
+# The generated folders (about 1.6 GB) are kept in build/bench-upload for reruns.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/bootstrap.sh"

@@ -77,22 +77,36 @@ void TestMdlUpData::messageSplitOverTwoReads() {
 
 void TestMdlUpData::stateChanges_data() {
     QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("announced");
     QTest::addColumn<bool>("loggedIn");
     QTest::addColumn<bool>("uploading");
-    QTest::newRow("login") << QByteArray("<#login#>") << true << false;
-    QTest::newRow("refused") << QByteArray("<#logout#>") << false << false;
-    QTest::newRow("archive wanted") << QByteArray("<#sendFileInfo#>") << false << true;
-    QTest::newRow("failure") << QByteArray("<#errMsg#>") << false << false;
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("login") << QByteArray("<#login#>") << false << true << false << false;
+    QTest::newRow("refused") << QByteArray("<#logout#>") << false << false << false << false;
+    QTest::newRow("archive wanted")
+        << QByteArray("<#sendFileInfo#>") << true << false << true << false;
+    QTest::newRow("failure") << QByteArray("<#errMsg#>") << false << false << false << false;
+    // The failure answers the size announcement: the upload was not taken.
+    QTest::newRow("upload not taken") << QByteArray("<#errMsg#>") << true << false << false << true;
+    QTest::newRow("other reply while announced")
+        << QByteArray("<#talkmsg#>hi") << true << false << false << false;
 }
 
 void TestMdlUpData::stateChanges() {
     QFETCH(QByteArray, data);
+    QFETCH(bool, announced);
     QFETCH(bool, loggedIn);
     QFETCH(bool, uploading);
+    QFETCH(bool, refused);
     mdl_upData::State st;
-    mdl_upData::onServerData(data, st, {});
+    st.announced = announced;
+    const mdl_upData::Action a = mdl_upData::onServerData(data, st, {});
     QCOMPARE(st.loggedIn, loggedIn);
     QCOMPARE(st.uploading, uploading);
+    QCOMPARE(a.uploadRefused, refused);
+    // An answer to the announcement, either way, ends the wait for one.
+    if (a.reply == Reply::SendFileInfo || a.reply == Reply::ErrMsg)
+        QVERIFY(!st.announced);
 }
 
 void TestMdlUpData::acceptedSiteNameIsStored() {

@@ -62,6 +62,8 @@ class TestPackWorkspace : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void archiveHoldsEveryFileOfTheWorkingFolder();
+    void contentDecidesBetweenStoringAndDeflating_data();
+    void contentDecidesBetweenStoringAndDeflating();
     void scriptsAreRemovedAndNothingElse_data();
     void scriptsAreRemovedAndNothingElse();
     void emptyImagesFolderMakesNoImagesArchive();
@@ -101,6 +103,53 @@ void TestPackWorkspace::archiveHoldsEveryFileOfTheWorkingFolder() {
     QCOMPARE(pictures["banner.gif"], gif);
     // The text shrinks; a picture is stored as it is.
     QVERIFY(r.size < db.size() + jpg.size() + gif.size() + text.size());
+}
+
+void TestPackWorkspace::contentDecidesBetweenStoringAndDeflating_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<bool>("deflated");
+    const QByteArray text = QByteArray("<p>公司简介：本公司成立于2006年。</p>\n").repeated(3000);
+    const QByteArray pattern = noise(1000, 7).repeated(300);
+    QTest::newRow("noise named .dat") << "a.dat" << noise(300000, 11) << false;
+    QTest::newRow("noise named .mp4") << "clip.mp4" << noise(2000000, 12) << false;
+    QTest::newRow("noise named .webp") << "p.webp" << noise(90000, 13) << false;
+    QTest::newRow("noise named .txt") << "notes.txt" << noise(50000, 14) << false;
+    QTest::newRow("small noise") << "tiny.bin" << noise(700, 15) << false;
+    QTest::newRow("text named .jpg") << "fake.jpg" << text << true;
+    QTest::newRow("text") << "about.htm" << text << true;
+    QTest::newRow("small text") << "a.css" << QByteArray("body{margin:0}\n").repeated(5) << true;
+    // High byte entropy, yet every kilobyte repeats: only deflate itself can tell.
+    QTest::newRow("repeated noise") << "loop.dat" << pattern << true;
+    // A film whose text index comes first is still a film.
+    QTest::newRow("text head, noise body") << "movie.mov" << text.left(8192) + noise(500000, 16)
+                                           << false;
+    QTest::newRow("noise head, text body") << "report.doc" << noise(8192, 17) + text << true;
+}
+
+void TestPackWorkspace::contentDecidesBetweenStoringAndDeflating() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, deflated);
+    TempInstall inst;
+    const QString work = inst.defaultWorkPath();
+    writeFile(work + "dalmbuilder.tdc", QByteArray("SQLite format 3").repeated(500));
+    writeFile(work + name, content);
+    const mdl_upData::PackResult r = mdl_upData::packWorkspace(inst.currentPath(), work);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    const QString archive = inst.currentPath() + "ZIPTEST.ZIP";
+    QVERIFY(unzipTestPasses(archive));
+    QCOMPARE(readZip(archive).value(name), content);
+    int err = 0;
+    zip_t* za = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &err);
+    QVERIFY(za);
+    zip_stat_t st;
+    const bool found = zip_stat(za, name.toUtf8().constData(), 0, &st) == 0;
+    zip_discard(za);
+    QVERIFY(found);
+    QCOMPARE(st.comp_method == ZIP_CM_DEFLATE, deflated);
+    // Whatever is chosen, the entry is never much larger than the file.
+    QVERIFY(qint64(st.comp_size) <= content.size() + 64);
 }
 
 void TestPackWorkspace::scriptsAreRemovedAndNothingElse_data() {
