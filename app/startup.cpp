@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStringDecoder>
@@ -21,6 +22,25 @@
 namespace startup {
 
 namespace {
+
+// The kinds the file dialogs write beside each name, which the installed Qt translation
+// does not carry.
+class FileKindTexts final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char* = nullptr,
+                      int = -1) const override {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        static const QHash<QByteArray, QString> texts{
+            {"Folder", QStringLiteral("文件夹")},   {"File", QStringLiteral("文件")},
+            {"%1 File", QStringLiteral("%1 文件")}, {"Drive", QStringLiteral("驱动器")},
+            {"Alias", QStringLiteral("替身")},      {"Shortcut", QStringLiteral("快捷方式")},
+            {"Unknown", QStringLiteral("未知")}};
+        return texts.value(QByteArray(sourceText));
+    }
+};
 
 const QString kIni = QStringLiteral("initPath.ini");
 const QString kDefaultFolder = QStringLiteral("userImages/");
@@ -261,6 +281,7 @@ bool loadQtTranslations() {
             delete translator;
         }
     }
+    QCoreApplication::installTranslator(new FileKindTexts(QCoreApplication::instance()));
     return base;
 }
 

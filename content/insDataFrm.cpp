@@ -683,7 +683,7 @@ void insDataFrm::cmd_addData_Click(int index) {
             return;
         }
         if (ui::message(this, QStringLiteral("确实要删除该条数据吗？"), QStringLiteral("警告"),
-                        QMessageBox::Warning,
+                        QMessageBox::NoIcon,
                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
             return;
         deleteData(m_currID.trimmed().toLongLong());

@@ -91,6 +91,8 @@ designFrm::designFrm(QWidget* parent) : QWidget(parent) {
     Frame_optn->setFrameShape(QFrame::StyledPanel);
     wb_format = new QWebEngineView(Frame_optn);
     wb_format->setObjectName(QStringLiteral("wb_format"));
+    // A preview: its page menu (save, view source) would lead nowhere.
+    wb_format->setContextMenuPolicy(Qt::NoContextMenu);
     auto* optnLayout = new QVBoxLayout(Frame_optn);
     // The browser takes the frame less 200 twips across and 800 twips down.
     optnLayout->setContentsMargins(twips(100), twips(400), twips(100), twips(400));

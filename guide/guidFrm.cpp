@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QAction>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -58,6 +60,14 @@ guidFrm::guidFrm(QWidget* parent) : QWidget(parent) {
     weber = new QWebEngineView(frame_content);
     weber->setObjectName(QStringLiteral("weber"));
     weber->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    // The page's own menu offers what works in the guide (back, forward, reload, copy):
+    // there are no other windows and no downloads to receive the rest.
+    for (const QWebEnginePage::WebAction a :
+         {QWebEnginePage::OpenLinkInNewWindow, QWebEnginePage::OpenLinkInNewTab,
+          QWebEnginePage::OpenLinkInNewBackgroundTab, QWebEnginePage::DownloadLinkToDisk,
+          QWebEnginePage::DownloadImageToDisk, QWebEnginePage::DownloadMediaToDisk,
+          QWebEnginePage::SavePage, QWebEnginePage::ViewSource})
+        weber->pageAction(a)->setVisible(false);
 
     // The window stands in the top-left corner of the frame's client area.
     move(0, 0);

@@ -12,12 +12,14 @@
 #include "sitedb/sitedb.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -247,6 +249,9 @@ void TestMdiFrm::qtTextsAreChinese() {
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     QCOMPARE(box.button(QMessageBox::Yes)->text().left(1), QStringLiteral("是"));
     QCOMPARE(box.button(QMessageBox::No)->text().left(1), QStringLiteral("否"));
+    // The file dialog's kind column.
+    const QAbstractFileIconProvider kinds;
+    QCOMPARE(kinds.type(QFileInfo(QDir::tempPath())), QStringLiteral("文件夹"));
 }
 
 void TestMdiFrm::splashOpensFrameOnThirdTick() {

@@ -429,6 +429,8 @@ void TestInsDataFrm::deletingRemovesThePickedRecordOnly() {
     m_ui->answers.enqueue(QMessageBox::Cancel);
     m_frm->cmd_addData[1]->click();
     QCOMPARE(m_ui->lastText(), QStringLiteral("确实要删除该条数据吗？"));
+    QCOMPARE(m_ui->last().title, QStringLiteral("警告"));
+    QCOMPARE(m_ui->last().icon, QMessageBox::NoIcon);
     QCOMPARE(m_ui->last().buttons, QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(mdl_ins::loadRecords("fst_1", "页_news").rows.size(), 2);
 
