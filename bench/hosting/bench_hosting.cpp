@@ -206,6 +206,7 @@ int main(int argc, char** argv) {
     if (!server.waitForReadyRead(10000))
         fail(QStringLiteral("the hosting server did not start"));
     server.write("notice 系统公告\n");
+    server.waitForBytesWritten(5000);
 
     QThread askerThread;
     Asker asker(port);
