@@ -14,6 +14,8 @@
 
 #include <array>
 #include <cctype>
+#include <latch>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -42,6 +44,9 @@ constexpr qsizetype kKeptMessages = 1000;
 constexpr qint64 kReadBufferBytes = qint64(1) << 20;
 // How long a connection being closed may take to see its last bytes off.
 constexpr int kLingerMs = 2000;
+// Descriptors kept for everything but connections: the worker threads, the files they
+// write, the site databases they read.
+constexpr int kSpareDescriptors = 32;
 
 // The tags a client sends; a message runs from its tag to the next of these.
 const std::array<const QByteArray*, 6> kClientTags{&kLogin,  &kGetVersion, &kSiteName,
@@ -89,6 +94,28 @@ void yieldToTheLoop() {
     lowered = true;
     const int now = getpriority(PRIO_PROCESS, 0);
     setpriority(PRIO_PROCESS, 0, qMin(19, now + 5)); // this thread only, on Linux
+}
+
+// Starts every thread of the pool now, and keeps it: a thread needs descriptors of its
+// own, and later there may be none to spare.
+void startThreads(QThreadPool& pool) {
+    pool.setExpiryTimeout(-1);
+    const int n = pool.maxThreadCount();
+    auto together = std::make_shared<std::latch>(n);
+    for (int i = 0; i < n; ++i) {
+        pool.start([together] {
+            yieldToTheLoop();
+            together->arrive_and_wait();
+        });
+    }
+}
+
+// The connections the descriptor limit leaves room for.
+int connectionsThatFit(int wanted) {
+    rlimit r{};
+    if (getrlimit(RLIMIT_NOFILE, &r) != 0 || r.rlim_cur == RLIM_INFINITY)
+        return wanted;
+    return int(qBound<qint64>(1, qint64(r.rlim_cur) - kSpareDescriptors, qint64(wanted)));
 }
 
 void closeSoon(QTcpSocket* socket) {
@@ -392,6 +419,13 @@ bool HostingServer::start(const QHostAddress& address, quint16 port, QString* er
     if (noticeFile.open(QIODevice::ReadOnly))
         m_notice = QString::fromUtf8(noticeFile.readAll()).trimmed();
 
+    startThreads(m_hashPool);
+    startThreads(m_workPool);
+    const int fit = connectionsThatFit(m_options.maxConnections);
+    if (fit < m_options.maxConnections) {
+        Q_EMIT logLine(QStringLiteral("the descriptor limit leaves room for %1 connections").arg(fit));
+        m_options.maxConnections = fit;
+    }
     m_reserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     m_server = new QTcpServer(this);
     m_server->setListenBacklogSize(m_options.listenBacklog);

@@ -4,11 +4,50 @@
 #include "common/gbk.h"
 #include "fixture.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include <sys/resource.h>
+
+namespace {
+
+// Starts the program and waits for its port.
+quint16 startServer(QProcess& server, const QString& program, const QStringList& args) {
+    server.start(program, QStringList{"--port", "0"} + args);
+    if (!server.waitForStarted(10000))
+        return 0;
+    QString out;
+    QRegularExpressionMatch m;
+    const QRegularExpression listening("listening on 127\\.0\\.0\\.1:(\\d+)");
+    if (!QTest::qWaitFor(
+            [&] {
+                out += QString::fromLocal8Bit(server.readAllStandardOutput());
+                return (m = listening.match(out)).hasMatch();
+            },
+            10000))
+        return 0;
+    return quint16(m.captured(1).toUInt());
+}
+
+struct Client {
+    explicit Client(quint16 port) {
+        QObject::connect(&socket, &QTcpSocket::readyRead,
+                         [this] { received += gbk::decode(socket.readAll()); });
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    QTcpSocket socket;
+    QString received;
+};
+
+} // namespace
 
 class TestHostingProgram : public QObject {
     Q_OBJECT
@@ -17,6 +56,8 @@ private Q_SLOTS:
     void badOptionsAreRefused_data();
     void badOptionsAreRefused();
     void commandsReachConnectedClient();
+    void accountsSurviveAKillMidWrite();
+    void keepsServingAtTheDescriptorLimit();
 
 private:
     static QString program() { return builtInstallPath() + QStringLiteral("orvane-hosting"); }
@@ -41,6 +82,9 @@ void TestHostingProgram::badOptionsAreRefused_data() {
     QTest::newRow("port too big") << QStringList{"--port", "70000"};
     QTest::newRow("HTTP port not a number") << QStringList{"--http-port", "web"};
     QTest::newRow("address") << QStringList{"--listen", "not-an-address"};
+    QTest::newRow("site quota not a size") << QStringList{"--site-quota", "12X"};
+    QTest::newRow("no connections at all") << QStringList{"--max-connections", "0"};
+    QTest::newRow("negative time-out") << QStringList{"--idle", "-1"};
 }
 
 void TestHostingProgram::badOptionsAreRefused() {
@@ -100,6 +144,98 @@ void TestHostingProgram::commandsReachConnectedClient() {
     QVERIFY(server.waitForFinished(10000));
     QCOMPARE(server.exitCode(), 0);
     QVERIFY(QFileInfo::exists(data.filePath("accounts.json")));
+}
+
+void TestHostingProgram::accountsSurviveAKillMidWrite() {
+    QTemporaryDir data;
+    {
+        QProcess first;
+        QVERIFY(startServer(first, program(), {"--data", data.path()}));
+        first.write("quit\n");
+        QVERIFY(first.waitForFinished(10000));
+    }
+    // Many accounts, so that every write of the file takes a while.
+    QFile file(data.filePath("accounts.json"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject all = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    QVERIFY(all.contains("20061001"));
+    const QJsonObject fake{{"salt", QString(32, u'a')}, {"hash", QString(64, u'b')}, {"site", ""}};
+    for (int i = 0; i < 5000; ++i)
+        all.insert(QStringLiteral("7%1").arg(i, 7, 10, QLatin1Char('0')), fake);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(all).toJson());
+    file.close();
+
+    for (int round = 0; round < 2; ++round) {
+        QProcess server;
+        QVERIFY(startServer(server, program(), {"--data", data.path()}));
+        QByteArray commands;
+        for (int i = 0; i < 300; ++i)
+            commands += QStringLiteral("password 8%1 pw\n").arg(round * 1000 + i, 7, 10, QLatin1Char('0')).toLatin1();
+        server.write(commands);
+        // Whoever reads the file while it is being written sees a whole one, old or new.
+        for (int look = 0; look < 150 + 100 * round; ++look) {
+            QFile f(data.filePath("accounts.json"));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QJsonParseError error;
+            QJsonDocument::fromJson(f.readAll(), &error);
+            QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+            QTest::qWait(2);
+        }
+        server.kill();
+        QVERIFY(server.waitForFinished(10000));
+    }
+    // Started again, it has every account it had.
+    QProcess server;
+    const quint16 port = startServer(server, program(), {"--data", data.path()});
+    QVERIFY(port);
+    server.write("accounts\n");
+    QString listed;
+    QTRY_VERIFY((listed += QString::fromLocal8Bit(server.readAllStandardOutput())).contains("76999999") ||
+                listed.contains("70004999"));
+    Client c(port);
+    c.socket.write("<#login#>20061001||417305");
+    QTRY_COMPARE(c.received, QStringLiteral("<#login#>"));
+    server.write("quit\n");
+    QVERIFY(server.waitForFinished(10000));
+}
+
+void TestHostingProgram::keepsServingAtTheDescriptorLimit() {
+    QTemporaryDir data;
+    QProcess server;
+    server.setChildProcessModifier([] {
+        rlimit r{48, 48};
+        setrlimit(RLIMIT_NOFILE, &r);
+    });
+    const quint16 port = startServer(server, program(), {"--data", data.path(), "--max-per-address", "500"});
+    QVERIFY(port);
+    // Far more clients than the server has descriptors for.
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int i = 0; i < 80; ++i)
+        clients.push_back(std::make_unique<Client>(port));
+    for (auto& c : clients)
+        c->socket.write("<#login#>20061001||417305");
+    // Each is either served or turned away; none is left waiting.
+    const auto settled = [&] {
+        int served = 0, closed = 0;
+        for (auto& c : clients) {
+            served += c->received == u"<#login#>";
+            closed += c->socket.state() == QAbstractSocket::UnconnectedState;
+        }
+        return std::pair{served, closed};
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(settled().first + settled().second == 80, 20000);
+    QVERIFY(settled().first > 0);
+    QVERIFY(settled().second > 0);
+    // Once descriptors are free again, new clients are served.
+    clients.clear();
+    QTest::qWait(300);
+    Client late(port);
+    late.socket.write("<#login#>20061001||417305");
+    QTRY_COMPARE_WITH_TIMEOUT(late.received, QStringLiteral("<#login#>"), 10000);
+    server.write("quit\n");
+    QVERIFY(server.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestHostingProgram)
