@@ -12,6 +12,7 @@
 #include <QMimeDatabase>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 namespace hosting {
@@ -94,6 +95,46 @@ QByteArray errorPage(int status) {
            "</title></head><body><h1>" + text + "</h1></body></html>\n";
 }
 
+// Takes connections only up to the limit, and closes those that stay silent.
+class LimitedTcpServer : public QTcpServer {
+public:
+    LimitedTcpServer(const HttpLimits& limits, QObject* parent) : QTcpServer(parent), m_limits(limits) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        if (m_open >= m_limits.maxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        ++m_open;
+        connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+        if (m_limits.idleMs > 0) {
+            auto* idle = new QTimer(socket);
+            idle->setSingleShot(true);
+            idle->setInterval(m_limits.idleMs);
+            const auto busy = [idle] { idle->start(); };
+            connect(socket, &QTcpSocket::readyRead, idle, busy);
+            connect(socket, &QTcpSocket::bytesWritten, idle, busy);
+            connect(idle, &QTimer::timeout, socket, [socket] {
+                socket->abort();
+                socket->deleteLater();
+            });
+            idle->start();
+        }
+        addPendingConnection(socket);
+    }
+
+private:
+    HttpLimits m_limits;
+    int m_open = 0;
+};
+
 } // namespace
 
 HttpAnswer answerPath(const QByteArray& encodedPath, const SiteLookup& lookup) {
@@ -159,11 +200,11 @@ QByteArray contentType(const QString& file, const QByteArray& head) {
     return type;
 }
 
-HttpServe::HttpServe(SiteLookup lookup, QObject* parent)
-    : QAbstractHttpServer(parent), m_lookup(std::move(lookup)) {}
+HttpServe::HttpServe(SiteLookup lookup, HttpLimits limits, QObject* parent)
+    : QAbstractHttpServer(parent), m_lookup(std::move(lookup)), m_limits(limits) {}
 
 bool HttpServe::start(const QHostAddress& address, quint16 port, QString* error) {
-    auto* server = new QTcpServer(this);
+    auto* server = new LimitedTcpServer(m_limits, this);
     if (!server->listen(address, port)) {
         if (error)
             *error = server->errorString();

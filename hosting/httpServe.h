@@ -32,10 +32,18 @@ HttpAnswer answerPath(const QByteArray& encodedPath, const SiteLookup& lookup);
 // file whose bytes (`head`, its start) are UTF-8.
 QByteArray contentType(const QString& file, const QByteArray& head);
 
+// What one visitor may hold of the web port.
+struct HttpLimits {
+    // Connections open at once; one beyond is closed as soon as it is taken.
+    int maxConnections = 512;
+    // A connection that neither sends nor takes a byte for this long is closed.
+    int idleMs = 30 * 1000;
+};
+
 class HttpServe : public QAbstractHttpServer {
     Q_OBJECT
 public:
-    explicit HttpServe(SiteLookup lookup, QObject* parent = nullptr);
+    explicit HttpServe(SiteLookup lookup, HttpLimits limits = {}, QObject* parent = nullptr);
 
     // Listens on `port` (0: any free port); false with the reason when it cannot.
     bool start(const QHostAddress& address, quint16 port, QString* error = nullptr);
@@ -47,6 +55,7 @@ protected:
 
 private:
     SiteLookup m_lookup;
+    HttpLimits m_limits;
     quint16 m_port = 0;
 };
 

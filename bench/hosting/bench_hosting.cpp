@@ -200,12 +200,13 @@ int main(int argc, char** argv) {
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Every guess is checked: the throttle would answer most of them without a hash.
     server.start(p.value(hostingOpt),
-                 {QStringLiteral("--port"), QString::number(port), QStringLiteral("--data"), data,
-                  QStringLiteral("--login-free"), QStringLiteral("100000"),
+                 {QStringLiteral("--port"), QString::number(port), QStringLiteral("--http-port"),
+                  QStringLiteral("0"), QStringLiteral("--data"), data, QStringLiteral("--login-free"), QStringLiteral("100000"),
                   QStringLiteral("--login-lock-after"), QStringLiteral("0")});
     if (!server.waitForReadyRead(10000))
         fail(QStringLiteral("the hosting server did not start"));
     server.write("notice 系统公告\n");
+    server.waitForBytesWritten(5000);
 
     QThread askerThread;
     Asker asker(port);

@@ -157,6 +157,7 @@ private Q_SLOTS:
     void unknownAccountTakesAsLongAsWrongPassword();
     void otherClientsAreAnsweredDuringLongWork();
     void siteMovesWithItsShortName();
+    void connectionOrServerGoneDuringPublishing();
 
 private:
     void startServer(const std::function<void(hosting::Options&)>& adjust = {});
@@ -866,6 +867,37 @@ void TestHostingServer::siteMovesWithItsShortName() {
     QVERIFY(upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("新名字")}})).contains("已发布"));
     QVERIFY(QString::fromUtf8(readAll(published("fresh") + "index.html")).contains("新名字"));
     QCOMPARE(entries(m_dir->filePath("www")), QStringList{"fresh"});
+}
+
+void TestHostingServer::connectionOrServerGoneDuringPublishing() {
+    QSignalSpy done(m_server.get(), &hosting::HostingServer::published);
+    const QByteArray archive =
+        makeZip({{"dalmbuilder.tdc", siteDatabase("没人等的站点")}, {"big.jpg", noise(4 << 20)}});
+    {
+        auto c = loggedIn("demo");
+        QVERIFY(c);
+        c->send("<#sendFileInfo#>" + QString::number(archive.size()));
+        QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+        c->sendRaw(archive);
+        QTRY_COMPARE(c->socket.bytesToWrite(), 0);
+        c->socket.disconnectFromHost();
+    }
+    // The whole archive arrived: the site is published though nobody waits for the answer.
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 20000);
+    QCOMPARE(done.front().value(1).toBool(), true);
+    QVERIFY(QString::fromUtf8(readAll(published("demo") + "index.html")).contains("没人等的站点"));
+    // The server stops in the middle of the next one, and starts again clean.
+    auto c = loggedIn();
+    QVERIFY(c);
+    c->send("<#sendFileInfo#>" + QString::number(archive.size()));
+    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+    c->sendRaw(archive);
+    QTRY_COMPARE(c->socket.bytesToWrite(), 0);
+    QTest::qWait(30);
+    startServer();
+    QCOMPARE(entries(m_dir->filePath("work")), QStringList());
+    QCOMPARE(entries(m_dir->filePath("incoming")), QStringList());
+    QVERIFY(QString::fromUtf8(readAll(published("demo") + "index.html")).contains("没人等的站点"));
 }
 
 QTEST_GUILESS_MAIN(TestHostingServer)

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void requests();
     void headAndOtherMethods();
     void largeFileArrivesWhole();
+    void connectionsAreLimited();
 
 private:
     QTemporaryDir m_dir;
@@ -205,6 +206,36 @@ void TestHttpServe::largeFileArrivesWhole() {
     const Reply r = fetch(m_http->port(), "/demo/pics/big.jpg");
     QCOMPARE(r.status, 200);
     QVERIFY(r.body == big);
+}
+
+void TestHttpServe::connectionsAreLimited() {
+    const QString root = m_dir.path() + "/sites/";
+    hosting::HttpServe http([root](const QString& name) -> QString { return root + name + u'/'; }, {2, 300});
+    QVERIFY(http.start(QHostAddress::LocalHost, 0));
+    // Two visitors hold the port: one silent, one that asked for a large file and reads
+    // none of it.
+    QTcpSocket silent, stalled, third;
+    silent.connectToHost(QHostAddress::LocalHost, http.port());
+    stalled.connectToHost(QHostAddress::LocalHost, http.port());
+    QTRY_VERIFY(silent.state() == QAbstractSocket::ConnectedState &&
+                stalled.state() == QAbstractSocket::ConnectedState);
+    stalled.setReadBufferSize(1024);
+    stalled.write("GET /demo/pics/big.jpg HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    QTest::qWait(100);
+    // A third is closed at once, before any answer.
+    third.connectToHost(QHostAddress::LocalHost, http.port());
+    QTRY_COMPARE(third.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(third.readAll().isEmpty());
+    // Silence closes both, the stalled one in the middle of its file; then the port
+    // answers again.
+    QTRY_COMPARE(silent.state(), QAbstractSocket::UnconnectedState);
+    QTest::qWait(1000);
+    stalled.setReadBufferSize(0);
+    QByteArray got;
+    QTRY_VERIFY((got += stalled.readAll(), stalled.state() == QAbstractSocket::UnconnectedState));
+    QVERIFY(got.startsWith("HTTP/1.1 200"));
+    QVERIFY(got.size() < 5 * 1024 * 1024);
+    QCOMPARE(fetch(http.port(), "/demo/n1.html").status, 200);
 }
 
 QTEST_GUILESS_MAIN(TestHttpServe)
