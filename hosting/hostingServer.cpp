@@ -205,6 +205,14 @@ public:
             if (busy)
                 return;
             if (receiving) {
+                if (gotBytes == 0 && buffer.startsWith("<#") && !buffer.startsWith(kSendFileInfo)) {
+                    // A message sent before the client saw the go-ahead (the notice it
+                    // asks for after the login, a chat line): answered, and the archive
+                    // is still awaited.
+                    if (!takeCrossingMessage(flush))
+                        return;
+                    continue;
+                }
                 if (!takeArchiveBytes())
                     return;
                 continue;
@@ -270,6 +278,44 @@ public:
     }
 
     int limit() const { return server->m_options.maxTextBytes; }
+
+    // Handles the message at the start of the buffer while an archive is awaited; false
+    // when more must arrive. Such a message ends at the next tag or where the archive
+    // begins (every ZIP archive opens with a "PK" signature that typed text never holds).
+    bool takeCrossingMessage(bool flush) {
+        const QByteArray* tag = nullptr;
+        for (const QByteArray* t : kClientTags) {
+            if (buffer.startsWith(*t))
+                tag = t;
+        }
+        if (!tag) {
+            if (buffer.size() < 32 && mayBeginTag(buffer) && !flush)
+                return false; // the rest of the tag is on its way
+            buffer.remove(0, 2); // not a message: what follows is read as the archive
+            reply(kErr);
+            return true;
+        }
+        qsizetype end = nextTag(buffer, tag->size()).first;
+        for (const char* signature : {"PK\x03\x04", "PK\x05\x06"}) {
+            const qsizetype at = buffer.indexOf(QByteArray(signature, 4), tag->size());
+            if (at >= 0 && (end < 0 || at < end))
+                end = at;
+        }
+        if (end < 0 && tag == &kGetVersion)
+            end = tag->size(); // it carries nothing
+        if (end < 0) {
+            if (!flush && buffer.size() <= limit()) {
+                quiet.start();
+                return false;
+            }
+            end = buffer.size();
+        }
+        QByteArray payload = buffer.mid(tag->size(), end - tag->size());
+        buffer.remove(0, end);
+        server->handle(this, *tag, payload);
+        payload.fill('\0'); // it may hold a password
+        return true;
+    }
 
     // Moves archive bytes from the buffer to the file; false when more must arrive.
     bool takeArchiveBytes() {

@@ -142,6 +142,8 @@ private Q_SLOTS:
     void badArchivesAreRefused_data();
     void badArchivesAreRefused();
     void announcementAgainBeforeTheArchive();
+    void messageCrossingTheGoAhead_data();
+    void messageCrossingTheGoAhead();
     void manyClientsAtOnce();
     void publishingReplacesTheSiteOnlyWhenItRenders_data();
     void publishingReplacesTheSiteOnlyWhenItRenders();
@@ -510,6 +512,38 @@ void TestHostingServer::announcementAgainBeforeTheArchive() {
     c->sendRaw("<#sendFileInfo#>" + QByteArray::number(again.size()) + again);
     QTRY_VERIFY(c->received.contains(QStringLiteral("<#systemmsg#>")));
     QCOMPARE(readAll(m_server->siteFolder("demo") + "dalmbuilder.tdc"), QByteArray("db3"));
+}
+
+void TestHostingServer::messageCrossingTheGoAhead_data() {
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("glued"); // the archive in the same read as the message
+    QTest::newRow("notice request") << QStringLiteral("<#getversion#>") << false;
+    QTest::newRow("notice request, archive behind") << QStringLiteral("<#getversion#>") << true;
+    QTest::newRow("chat line") << QStringLiteral("<#talkmsg#>你好") << false;
+    QTest::newRow("chat line, archive behind") << QStringLiteral("<#talkmsg#>你好") << true;
+}
+
+void TestHostingServer::messageCrossingTheGoAhead() {
+    QFETCH(QString, message);
+    QFETCH(bool, glued);
+    auto c = loggedIn("demo");
+    QVERIFY(c);
+    // The client sent a message before it saw the go-ahead; the archive follows it.
+    const QByteArray archive = makeZip({{"dalmbuilder.tdc", "crossed"}});
+    c->send("<#sendFileInfo#>" + QString::number(archive.size()));
+    QTRY_COMPARE(c->received, QStringLiteral("<#sendFileInfo#>"));
+    c->take();
+    if (glued) {
+        c->sendRaw(gbk::encode(message) + archive);
+    } else {
+        c->send(message);
+        QTest::qWait(50);
+        c->sendRaw(archive);
+    }
+    QTRY_VERIFY(c->received.contains(QStringLiteral("<#systemmsg#>")));
+    QCOMPARE(readAll(m_server->siteFolder("demo") + "dalmbuilder.tdc"), QByteArray("crossed"));
+    if (message.startsWith(QStringLiteral("<#talkmsg#>")))
+        QCOMPARE(m_server->talks().back().text, QStringLiteral("你好"));
 }
 
 void TestHostingServer::manyClientsAtOnce() {
