@@ -82,8 +82,19 @@ QString addressKey(const QHostAddress& peer) {
     return v4 ? QHostAddress(ip).toString() : peer.toString();
 }
 
-QString minutesText(qint64 ms) {
-    return QString::number(qMax<qint64>(1, (ms + 59999) / 60000));
+// What a locked login is told after its "<#logout#>".
+QString lockText(const LoginThrottle::Lock& lock) {
+    return (lock.byAddress ? QStringLiteral("登录失败次数过多，您的地址已被暂时锁定")
+                           : QStringLiteral("登录失败次数过多，该账号已被暂时锁定")) +
+           QStringLiteral("，请于 %1 分钟后再试。")
+               .arg(qMax<qint64>(1, (lock.remainingMs + 59999) / 60000));
+}
+
+// The same for the server's log.
+QString lockLog(const LoginThrottle::Lock& lock) {
+    return QStringLiteral("%1 locked for %2 s")
+        .arg(lock.byAddress ? QStringLiteral("address") : QStringLiteral("account"))
+        .arg((lock.remainingMs + 999) / 1000);
 }
 
 // Worker threads give way to the event loop when the processors are busy.
@@ -656,14 +667,9 @@ void HostingServer::login(Session* s, const QString& payload) {
     if (lock.locked) {
         s->account.clear();
         s->rearm();
-        s->reply(kLogout, (lock.byAddress ? QStringLiteral("登录失败次数过多，您的地址已被暂时锁定")
-                                          : QStringLiteral("登录失败次数过多，该账号已被暂时锁定")) +
-                              QStringLiteral("，请于 %1 分钟后再试。").arg(minutesText(lock.remainingMs)));
-        Q_EMIT logLine(QStringLiteral("refused login %1 from %2: %3 locked for %4 s")
-                           .arg(account, s->address,
-                                lock.byAddress ? QStringLiteral("address")
-                                               : QStringLiteral("account"))
-                           .arg((lock.remainingMs + 999) / 1000));
+        s->reply(kLogout, lockText(lock));
+        Q_EMIT logLine(QStringLiteral("refused login %1 from %2: ").arg(account, s->address) +
+                       lockLog(lock));
         return;
     }
     // The hash is as slow for an unknown account as for a known one.
@@ -700,12 +706,9 @@ void HostingServer::loginChecked(quint64 sessionId, const QString& account, cons
     const qint64 delay = m_throttle.failed(account, address, now);
     const LoginThrottle::Lock lock = m_throttle.lockFor(account, address, now);
     Q_EMIT logLine(QStringLiteral("refused login %1 from %2").arg(account, address) +
-                   (lock.locked ? QStringLiteral("; %1 locked for %2 s")
-                                      .arg(lock.byAddress ? QStringLiteral("address")
-                                                          : QStringLiteral("account"))
-                                      .arg((lock.remainingMs + 999) / 1000)
-                                : delay > 0 ? QStringLiteral("; answered after %1 ms").arg(delay)
-                                            : QString()));
+                   (lock.locked ? QStringLiteral("; ") + lockLog(lock)
+                    : delay > 0 ? QStringLiteral("; answered after %1 ms").arg(delay)
+                                : QString()));
     if (!s)
         return;
     s->account.clear();
@@ -713,9 +716,7 @@ void HostingServer::loginChecked(quint64 sessionId, const QString& account, cons
         Session* s = m_byId.value(sessionId);
         if (!s)
             return;
-        s->reply(kLogout, lock.locked ? QStringLiteral("登录失败次数过多，请于 %1 分钟后再试。")
-                                            .arg(minutesText(lock.remainingMs))
-                                      : QString());
+        s->reply(kLogout, lock.locked ? lockText(lock) : QString());
         s->resume();
     };
     if (delay > 0)
