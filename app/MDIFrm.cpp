@@ -377,14 +377,20 @@ void MDIFrm::connectWorkWindows() {
     if (designer && content)
         connect(designer, &designFrm::catalogChanged, content, &insDataFrm::mnu_Refresh_Click,
                 Qt::UniqueConnection);
-    // A saved site name shows in the title and at the root of both catalog trees.
+    // A site name stored by the organisation window or by renaming the designer's root
+    // shows in the title, at the root of both catalog trees and in the organisation window.
     if (auto* info = qobject_cast<infoFrm*>(workWindow(QStringLiteral("infoFrm"))))
         connect(info, &infoFrm::siteNameChanged, this, &MDIFrm::showSiteName,
+                Qt::UniqueConnection);
+    if (designer)
+        connect(designer, &designFrm::siteNameChanged, this, &MDIFrm::showSiteName,
                 Qt::UniqueConnection);
 }
 
 void MDIFrm::showSiteName(const QString& webName) {
     setWindowTitle(startup::frameTitle(webName));
+    if (auto* info = qobject_cast<infoFrm*>(workWindow(QStringLiteral("infoFrm"))))
+        info->showSiteName(webName);
     for (const char* name : {"designFrm", "insDataFrm"}) {
         auto* tree = workWindow(QLatin1String(name))
                          ? workWindow(QLatin1String(name))->findChild<QTreeWidget*>("tvw_nav")

@@ -13,6 +13,11 @@ template <typename T> T* named(T* w, const char* name) {
     w->setObjectName(QLatin1String(name));
     return w;
 }
+// The same for a name put together at run time, such as one of a control array.
+template <typename T> T* named(T* w, const QString& name) {
+    w->setObjectName(name);
+    return w;
+}
 
 // The status bar along the bottom of `window`; `frame` at its own size, centred in the
 // rest, `raise` above the middle, but never further than `maxOffset` from the top left.

@@ -2,9 +2,12 @@
 
 #include "common/pictureDialog.h"
 #include "common/uiServices.h"
+#include "common/workWindow.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
+
+using workWindow::named;
 
 entryDialog::entryDialog(const Target& target, bool modify, QWidget* parent)
     : QDialog(parent), m_target(target) {

@@ -41,10 +41,6 @@ public:
 protected:
     entryDialog(const Target& target, bool modify, QWidget* parent);
 
-    template <typename T> static T* named(T* w, const char* name) {
-        w->setObjectName(QLatin1String(name));
-        return w;
-    }
     // "添加"/"修改" and "取消", on the right.
     QLayout* buttonRow();
 

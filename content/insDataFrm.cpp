@@ -3,6 +3,7 @@
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/mdl_ins.h"
 #include "content/recordDialogs.h"
 #include "common/pictures.h"
@@ -79,20 +80,17 @@ QWebEngineView* newBrowser(QWidget* parent, const QString& name) {
     return view;
 }
 
-template <typename T> T* named(T* w, const QString& name) {
-    w->setObjectName(name);
-    return w;
-}
-
 } // namespace
+
+using workWindow::named;
 
 insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("insDataFrm"));
     setWindowTitle(QStringLiteral("录入数据"));
 
     // Left: the tree.
-    Frame_nav = named(new QFrame(this), QStringLiteral("Frame_nav"));
-    tvw_nav = named(new QTreeWidget(Frame_nav), QStringLiteral("tvw_nav"));
+    Frame_nav = named(new QFrame(this), "Frame_nav");
+    tvw_nav = named(new QTreeWidget(Frame_nav), "tvw_nav");
     tvw_nav->setHeaderHidden(true);
     tvw_nav->setRootIsDecorated(true);
     tvw_nav->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -109,13 +107,13 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     navLayout->addWidget(tvw_nav);
     Frame_nav->setMinimumWidth(twips(2900));
 
-    mnuIns = named(new QMenu(this), QStringLiteral("mnuIns"));
-    mnu_Refresh = named(mnuIns->addAction(QStringLiteral("刷新")), QStringLiteral("mnu_Refresh"));
+    mnuIns = named(new QMenu(this), "mnuIns");
+    mnu_Refresh = named(mnuIns->addAction(QStringLiteral("刷新")), "mnu_Refresh");
     connect(mnu_Refresh, &QAction::triggered, this, &insDataFrm::mnu_Refresh_Click);
 
     // Right: the welcome page, the list page, the page editor and the editing panel share
     // one place.
-    Frame_optn = named(new QWidget(this), QStringLiteral("Frame_optn"));
+    Frame_optn = named(new QWidget(this), "Frame_optn");
     webBer = newBrowser(Frame_optn, QStringLiteral("webBer"));
     webMultiData = newBrowser(Frame_optn, QStringLiteral("webMultiData"));
     pagebridge::attach(webMultiData->page(), new ListBridge(this));
@@ -133,23 +131,23 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
         return advEdit::Node{catalogTree::key(currNode), currNode->text(0)};
     });
 
-    pic_edit = named(new QWidget(Frame_optn), QStringLiteral("pic_edit"));
+    pic_edit = named(new QWidget(Frame_optn), "pic_edit");
     pic_edit->setAutoFillBackground(true);
     lbl_head = named(new QLabel(QStringLiteral("欢迎使用Orvane自动建站软件"), pic_edit),
-                     QStringLiteral("lbl_head"));
+                     "lbl_head");
     QFont headFont = lbl_head->font();
     headFont.setBold(true);
     headFont.setPointSizeF(headFont.pointSizeF() * 1.15);
     lbl_head->setFont(headFont);
-    Line1 = named(new QFrame(pic_edit), QStringLiteral("Line1"));
+    Line1 = named(new QFrame(pic_edit), "Line1");
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Sunken);
     lbl_title =
-        named(new QLabel(QStringLiteral("标　　题："), pic_edit), QStringLiteral("lbl_title"));
-    txt_title = named(new QLineEdit(pic_edit), QStringLiteral("txt_title"));
+        named(new QLabel(QStringLiteral("标　　题："), pic_edit), "lbl_title");
+    txt_title = named(new QLineEdit(pic_edit), "txt_title");
     lbl_content =
-        named(new QLabel(QStringLiteral("内   容："), pic_edit), QStringLiteral("lbl_content"));
-    txt_content = named(new QPlainTextEdit(pic_edit), QStringLiteral("txt_content"));
+        named(new QLabel(QStringLiteral("内   容："), pic_edit), "lbl_content");
+    txt_content = named(new QPlainTextEdit(pic_edit), "txt_content");
     // Any change of the title or the body leaves the page unsaved, however it was made
     // (typed, pasted, cut with the mouse, composed by an input method); filling the panel
     // from a record does not.
@@ -175,7 +173,7 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
                            QStringLiteral("cmd_img_") + n);
         connect(cmd_img[i], &QPushButton::clicked, this, [this, i] { cmd_img_Click(i); });
     }
-    vscrl = named(new QScrollBar(Qt::Vertical, Frame_optn), QStringLiteral("vscrl"));
+    vscrl = named(new QScrollBar(Qt::Vertical, Frame_optn), "vscrl");
     connect(vscrl, &QScrollBar::valueChanged, this, [this] { placePanel(); });
 
     auto* optnLayout = new QGridLayout(Frame_optn);
@@ -190,7 +188,7 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
     pic_edit->installEventFilter(this);
 
     // Below: the record buttons and "保存".
-    frame_cmdDesign = named(new QFrame(this), QStringLiteral("frame_cmdDesign"));
+    frame_cmdDesign = named(new QFrame(this), "frame_cmdDesign");
     auto* cmdLayout = new QHBoxLayout(frame_cmdDesign);
     cmdLayout->setContentsMargins(4, 2, 4, 2);
     const QString captions[3] = {QStringLiteral("添加数据"), QStringLiteral("删除数据"),
@@ -219,19 +217,19 @@ insDataFrm::insDataFrm(QWidget* parent) : QWidget(parent) {
             });
     cmdLayout->addStretch(1);
     cmd_ok =
-        named(new QPushButton(QStringLiteral("保存"), frame_cmdDesign), QStringLiteral("cmd_ok"));
+        named(new QPushButton(QStringLiteral("保存"), frame_cmdDesign), "cmd_ok");
     connect(cmd_ok, &QPushButton::clicked, this, &insDataFrm::cmd_ok_Click);
     cmdLayout->addWidget(cmd_ok);
 
-    StsBar = named(new QStatusBar(this), QStringLiteral("StsBar"));
+    StsBar = named(new QStatusBar(this), "StsBar");
     StsBar->setSizeGripEnabled(false);
-    m_status1 = named(new QLabel(StsBar), QStringLiteral("StsBar_1"));
-    m_status2 = named(new QLabel(StsBar), QStringLiteral("StsBar_2"));
+    m_status1 = named(new QLabel(StsBar), "StsBar_1");
+    m_status2 = named(new QLabel(StsBar), "StsBar_2");
     StsBar->addWidget(m_status1, 1);
     StsBar->addWidget(m_status2, 1);
 
     // The tree's side can be widened for long names.
-    auto* top = named(new QSplitter(Qt::Horizontal, this), QStringLiteral("splitter"));
+    auto* top = named(new QSplitter(Qt::Horizontal, this), "splitter");
     top->setChildrenCollapsible(false);
     top->addWidget(Frame_nav);
     top->addWidget(Frame_optn);
@@ -267,6 +265,13 @@ void insDataFrm::loadDataTree() {
 }
 
 bool insDataFrm::eventFilter(QObject* watched, QEvent* event) {
+    // A right click opens the tree's pop-up menu and picks nothing: the highlight stays on
+    // the node whose page is shown.
+    if (watched == tvw_nav->viewport() &&
+        (event->type() == QEvent::MouseButtonPress ||
+         event->type() == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+        return true;
     if (watched == tvw_nav->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* me = static_cast<QMouseEvent*>(event);
         const int button = me->button() == Qt::RightButton    ? 2

@@ -2,6 +2,7 @@
 
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/actualImage.h"
 
 #include <QFileInfo>
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+using workWindow::named;
 
 namespace {
 
@@ -73,6 +76,8 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     thumbColumn->addStretch(1);
     grid->addLayout(thumbColumn, 1, 2);
     auto* pictureLine = new QHBoxLayout;
+    // The file name stands clear of the button.
+    pictureLine->setSpacing(8);
     pictureLine->addWidget(cmd_img);
     pictureLine->addWidget(lbl_imgName, 1);
     grid->addLayout(pictureLine, 2, 1, 1, 2);

@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/insDataFrm_img.h"
 #include "richtext/advEditProd.h"
 
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+
+using workWindow::named;
 
 productDialog::productDialog(const Target& target, bool modify, QWidget* parent)
     : entryDialog(target, modify, parent) {

@@ -2,6 +2,7 @@
 
 #include "common/uiServices.h"
 #include "common/workspace.h"
+#include "common/workWindow.h"
 #include "content/myDate.h"
 
 #include <QGridLayout>
@@ -11,6 +12,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+using workWindow::named;
 
 newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     : entryDialog(target, modify, parent) {
@@ -40,6 +43,8 @@ newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     grid->addWidget(Label2, 2, 0, Qt::AlignRight | Qt::AlignTop);
     grid->addWidget(txt_content, 2, 1);
     auto* pictureLine = new QHBoxLayout;
+    // The file name stands clear of the button.
+    pictureLine->setSpacing(8);
     pictureLine->addWidget(cmd_img);
     pictureLine->addWidget(lbl_imgName, 1);
     grid->addWidget(Label3, 3, 0, Qt::AlignRight);

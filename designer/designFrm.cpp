@@ -528,6 +528,8 @@ void designFrm::tvw_nav_AfterLabelEdit(const QString& newText) {
     }
     node->setText(0, mdl_nov::nodeName(newText));
     Q_EMIT catalogChanged();
+    if (catalogTree::level(node) == mdl_nov::Level::None)
+        Q_EMIT siteNameChanged(node->text(0));
 }
 
 void designFrm::cmd_mod_Click() {

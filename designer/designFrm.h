@@ -87,6 +87,8 @@ Q_SIGNALS:
     // The catalog tree changed: a node was added, deleted, renamed or moved, or a file's
     // display format changed.
     void catalogChanged();
+    // The root was renamed: the site has the name `webName` now.
+    void siteNameChanged(const QString& webName);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

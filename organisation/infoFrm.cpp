@@ -167,6 +167,16 @@ void infoFrm::cmd_ok_Click() {
     ui::message(this, QStringLiteral("数据保存成功！"), kNotice, QMessageBox::Information);
 }
 
+void infoFrm::showSiteName(const QString& webName) {
+    if (txt_webName->text() == webName)
+        return;
+    const bool dirty = cmd_ok->isEnabled();
+    const QString status = m_status->text();
+    txt_webName->setText(webName);
+    setDirty(dirty);
+    m_status->setText(status);
+}
+
 void infoFrm::cmd_view_Click() {
     pictures::ChoiceOptions options;
     options.previewBound = img->size();

@@ -47,6 +47,9 @@ public:
     void cmd_ok_Click();
     void cmd_view_Click();
     void cmd_img_cancel_Click();
+    // The site was renamed elsewhere: the name box shows the stored name, and the window
+    // counts as changed only if it did before.
+    void showSiteName(const QString& webName);
 
 Q_SIGNALS:
     // The organisation data was stored; the frame and the catalog trees show the name.

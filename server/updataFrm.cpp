@@ -1,6 +1,7 @@
 #include "server/updataFrm.h"
 
 #include "common/uiServices.h"
+#include "common/workWindow.h"
 #include "common/workspace.h"
 #include "server/dlgFrm.h"
 #include "server/mdl_upData.h"
@@ -38,12 +39,9 @@ const QString kNotLoggedIn = QStringLiteral("还没登陆服务器！");
 const QString kWarning = QStringLiteral("警告");
 const QString kNotice = QStringLiteral("提示");
 
-template <typename T> T* named(T* w, const char* name) {
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
 } // namespace
+
+using workWindow::named;
 
 updataFrm::updataFrm(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("updataFrm"));

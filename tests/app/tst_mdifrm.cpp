@@ -3,6 +3,9 @@
 #include "app/startup.h"
 #include "chrome/aboutFrm.h"
 #include "common/workspace.h"
+#include "designer/catalogTree.h"
+#include "designer/designFrm.h"
+#include "organisation/infoFrm.h"
 #include "server/dlgFrm.h"
 #include "fixture.h"
 #include "scriptedUi.h"
@@ -12,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QFile>
 #include <QMenuBar>
 #include <QToolBar>
@@ -47,6 +52,8 @@ private Q_SLOTS:
     void commandsReachTheirWindows_data();
     void commandsReachTheirWindows();
     void backupAndRestoreThroughTheMenu();
+    void siteNameFollowsEveryRename_data();
+    void siteNameFollowsEveryRename();
 };
 
 namespace {
@@ -323,10 +330,14 @@ void TestMdiFrm::commandsReachTheirWindows_data() {
     QTest::addColumn<QString>("window");
     QTest::newRow("用法指南(&G) ...") << "mnuView_guid" << "guidFrm";
     QTest::newRow("帮助(&H)...") << "mnuHelp_hlep" << "guidFrm";
+    QTest::newRow("基本信息(B)...") << "mnuView_info" << "infoFrm";
+    QTest::newRow("选择模板(&T) ...") << "mnuView_sltTmpl" << "sltTmplFrm";
     QTest::newRow("设计栏目(&D) ...") << "mnuView_design" << "designFrm";
     QTest::newRow("录入数据(&I) ...") << "mnuView_insData" << "insDataFrm";
     QTest::newRow("上传数据(&U) ...") << "mnuView_upData" << "updataFrm";
     QTest::newRow("tool bar 用法指南") << "088" << "guidFrm";
+    QTest::newRow("tool bar 基本信息") << "242" << "infoFrm";
+    QTest::newRow("tool bar 选择模板") << "043" << "sltTmplFrm";
     QTest::newRow("tool bar 设计栏目") << "Control Panel" << "designFrm";
     QTest::newRow("tool bar 录入数据") << "ins" << "insDataFrm";
     QTest::newRow("tool bar 上传数据") << "112" << "updataFrm";
@@ -363,11 +374,11 @@ void TestMdiFrm::commandsReachTheirWindows() {
     }
     QVERIFY(ui.messages.isEmpty());
 
-    // Entries of no command, and of a window the frame does not have, do nothing.
-    for (const QString& none : {"MnuTool_update", "mnuView_info", "242", "mnufile", "nothing"})
+    // Entries of no command do nothing.
+    for (const QString& none : {"MnuTool_update", "mnufile", "nothing"})
         frm.xMenu1_Click(none);
     frm.xToolbar1_ButtonClick(7);
-    frm.xToolbar1_ButtonClick(2);
+    frm.xToolbar1_ButtonClick(9);
     QVERIFY(frm.isVisible());
     QVERIFY(ui.messages.isEmpty());
 }
@@ -429,6 +440,61 @@ void TestMdiFrm::backupAndRestoreThroughTheMenu() {
     command(frm, "mnuView_insData")->trigger();
     QCOMPARE(activeWindow(frm), QStringLiteral("insDataFrm"));
     QCOMPARE(frm.mdiArea()->subWindowList().size(), 2);
+}
+
+void TestMdiFrm::siteNameFollowsEveryRename_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<bool>("pending"); // the organisation window holds other changes
+    QTest::newRow("the designer's root") << "designFrm" << false;
+    QTest::newRow("the designer's root, other changes pending") << "designFrm" << true;
+    QTest::newRow("the organisation window") << "infoFrm" << false;
+}
+
+void TestMdiFrm::siteNameFollowsEveryRename() {
+    QFETCH(QString, where);
+    QFETCH(bool, pending);
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("奥凡科技")));
+    sitedb::close();
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    auto* designer = qobject_cast<designFrm*>(frm.workWindow("designFrm"));
+    auto* info = qobject_cast<infoFrm*>(frm.workWindow("infoFrm"));
+    QVERIFY(designer && info);
+    QCOMPARE(info->txt_webName->text(), QStringLiteral("奥凡科技"));
+    if (pending)
+        info->txt_tel->setText("0571-1234567");
+
+    const QString name = QStringLiteral("奥凡集团");
+    if (where == "designFrm") {
+        QTreeWidgetItem* root = catalogTree::root(designer->tvw_nav);
+        designer->tvw_nav->setCurrentItem(root);
+        designer->tvw_nav_NodeClick(root);
+        designer->ppMnu_ren_Click();
+        QLineEdit* editor = nullptr;
+        QTRY_VERIFY((editor = designer->tvw_nav->findChild<QLineEdit*>()) && editor->isVisible());
+        editor->setText(name);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(sitedb::userInfo("webName"), name);
+    } else {
+        frm.showWorkWindow("infoFrm");
+        info->txt_webName->setText(name);
+        info->cmd_ok->click();
+        QCOMPARE(ui.lastText(), QStringLiteral("数据保存成功！"));
+    }
+    QTRY_COMPARE(frm.windowTitle(), name + QStringLiteral("--Orvane自动建站系列软件"));
+    for (const char* window : {"designFrm", "insDataFrm"}) {
+        auto* tree = frm.workWindow(window)->findChild<QTreeWidget*>("tvw_nav");
+        QCOMPARE(catalogTree::root(tree)->text(0), name);
+    }
+    QCOMPARE(info->txt_webName->text(), name);
+    // Nothing the user typed elsewhere in the organisation window is lost or saved.
+    QCOMPARE(info->cmd_ok->isEnabled(), pending);
+    QCOMPARE(info->txt_tel->text(), pending ? QStringLiteral("0571-1234567") : QString());
+    QVERIFY(sitedb::userInfo("Tel").isEmpty());
 }
 
 QTEST_MAIN(TestMdiFrm)

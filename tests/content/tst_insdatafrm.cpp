@@ -63,6 +63,7 @@ private Q_SLOTS:
     void bigPictureIsShownAtMostFiveHundredWide();
     void advPageIsEditedInTheEditor();
     void refreshShowsTheDesignersTree();
+    void rightClickKeepsThePickedNode();
     void theFrameRefreshesAfterEveryDesignerChange();
 
 private:
@@ -692,6 +693,28 @@ void TestInsDataFrm::refreshShowsTheDesignersTree() {
     m_frm->cmd_ok->click();
     QCOMPARE(mdl_ins::loadRecords("fst_1", "页_txt").first().text("value01"),
              QStringLiteral("Kept"));
+}
+
+void TestInsDataFrm::rightClickKeepsThePickedNode() {
+    // The highlight and the page on the right stay on the same node.
+    open();
+    pick("页_txt");
+    QTest::keyClicks(m_frm->txt_title, "Mine");
+    m_frm->cmd_ok->click();
+    for (const char* other : {"页_news", "栏目", "页_txt"}) {
+        pick(other, Qt::RightButton);
+        QTRY_VERIFY(m_frm->mnuIns->isVisible());
+        m_frm->mnuIns->close();
+        QCOMPARE(m_frm->tvw_nav->currentItem()->text(0), QStringLiteral("页_txt"));
+        QCOMPARE(m_frm->tvw_nav->selectedItems(), QList<QTreeWidgetItem*>{m_frm->currNode});
+        QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_txt"));
+        QVERIFY(m_frm->pic_edit->isVisible());
+        QCOMPARE(m_frm->txt_title->text(), QStringLiteral("Mine"));
+    }
+    // The next left click picks as before.
+    pick("页_news");
+    QCOMPARE(m_frm->currNode->text(0), QStringLiteral("页_news"));
+    QCOMPARE(m_frm->tvw_nav->selectedItems(), QList<QTreeWidgetItem*>{m_frm->currNode});
 }
 
 void TestInsDataFrm::theFrameRefreshesAfterEveryDesignerChange() {

@@ -89,6 +89,8 @@ void TestGuidFrm::mouseUpShowsThePage_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("shows");
     QTest::newRow("a page") << "dgn.htm" << "dgn.htm";
+    QTest::newRow("the organisation page") << "basic.htm" << "basic.htm";
+    QTest::newRow("the appearance page") << "sltTmpl.htm" << "sltTmpl.htm";
     QTest::newRow("a page at the top level") << "suc.htm" << "suc.htm";
     QTest::newRow("a page whose file is missing") << "ceo.htm" << "about:blank";
     QTest::newRow("a group leaves the page") << "about" << "index.htm";
