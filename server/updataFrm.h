@@ -74,8 +74,9 @@ protected:
 private:
     void buildControls();
     void load();
-    // Sends one text message; says so when there is no connection.
-    bool sendMsg(const QString& text);
+    // Sends one text message; says so when there is no connection, or when an archive
+    // is announced or on its way (only a new announcement may go before it is sent).
+    bool sendMsg(const QString& text, bool announcement = false);
     void sendArchive();
     void onSendProgress(qint64 bytes);
     void onSendComplete();
