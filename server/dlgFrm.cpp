@@ -56,7 +56,7 @@ void dlgFrm::OKButton_Click() {
         ui::message(this, QStringLiteral("请输入要发送的消息！"));
         return;
     }
-    if (st.uploading) {
+    if (st.archivePending()) {
         ui::message(this, QStringLiteral("正在上传数据不能，不能发送消息！"));
         return;
     }

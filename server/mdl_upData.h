@@ -61,6 +61,9 @@ struct State {
     QString pendingSiteName;
     // The archive's size was announced and the service has not answered yet.
     bool announced = false;
+    // From the size announcement to the archive's last byte no other message may go out:
+    // the service would take it for the start of the archive.
+    bool archivePending() const { return announced || uploading; }
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };

@@ -247,14 +247,14 @@ bool updataFrm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool updataFrm::sendMsg(const QString& text) {
+bool updataFrm::sendMsg(const QString& text, bool announcement) {
     mdl_upData::State& st = mdl_upData::state();
     if (!mdl_upData::isConnected(sckClient)) {
         ui::message(this, QStringLiteral("没有和服务器建立连接！"), kNotice, QMessageBox::Warning);
         return false;
     }
-    // A message in the middle of the archive's bytes would corrupt it.
-    if (st.uploading && m_sender->isActive()) {
+    // A message before or in the middle of the archive's bytes would corrupt it.
+    if (announcement ? st.uploading && m_sender->isActive() : st.archivePending()) {
         ui::message(this, QStringLiteral("正在上传数据不能，不能发送消息！"));
         return false;
     }
@@ -510,6 +510,9 @@ void updataFrm::sckClient_DataArrival() {
 void updataFrm::timer_verion_Timer() {
     if (++m_verionCount < 2)
         return;
+    // The request waits until an archive under way is through.
+    if (mdl_upData::state().archivePending())
+        return;
     m_verionCount = 0;
     timer_verion->stop();
     sendMsg(mdl_upData::versionRequest());
@@ -557,7 +560,7 @@ void updataFrm::cmd_updata_Click() {
     }
     setPanel(2, QStringLiteral("压缩完成。"));
     st.archiveSize = packed.size;
-    if (sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize)))
+    if (sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize), true))
         st.announced = true;
 }
 

@@ -76,8 +76,9 @@ private:
     // The published address and the help text, for the server in the address box.
     void showPublishedAddress();
     void load();
-    // Sends one text message; says so when there is no connection.
-    bool sendMsg(const QString& text);
+    // Sends one text message; says so when there is no connection, or when an archive
+    // is announced or on its way (only a new announcement may go before it is sent).
+    bool sendMsg(const QString& text, bool announcement = false);
     void sendArchive();
     void onSendProgress(qint64 bytes);
     void onSendComplete();

@@ -20,6 +20,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTextDocumentFragment>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void typedTagsStayText();
     void unknownShortNameCanBeRegisteredAgain_data();
     void unknownShortNameCanBeRegisteredAgain();
+    void nothingGoesBetweenAnnouncementAndArchive();
 
 private:
     bool logIn();
@@ -197,6 +199,34 @@ void TestSessionE2e::unknownShortNameCanBeRegisteredAgain() {
     QTRY_VERIFY_WITH_TIMEOUT(count(*m_ui, QStringLiteral("数据传输完毕！")) == 1, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(
         QFileInfo::exists(m_server->siteFolder(QStringLiteral("demo")) + "index.htm"), 20000);
+}
+
+void TestSessionE2e::nothingGoesBetweenAnnouncementAndArchive() {
+    QVERIFY(m_server->accounts().registerSite(kAccount, QStringLiteral("demo")));
+    QVERIFY(sitedb::setUserInfo("site_name", QStringLiteral("demo")));
+    QVERIFY(logIn());
+    QTRY_COMPARE(m_server->received().size(), 2); // the login and the notice request
+    dlgFrm* d = dlgFrm::instance();
+    d->show();
+
+    QTest::mouseClick(m_frm->cmd_updata, Qt::LeftButton);
+    // Before the service's go-ahead: a message is refused, a notice request waits.
+    d->txt_msg->setPlainText(QStringLiteral("hi"));
+    QTest::mouseClick(d->OKButton, Qt::LeftButton);
+    QCOMPARE(m_ui->lastText(), QStringLiteral("正在上传数据不能，不能发送消息！"));
+    QCOMPARE(d->txt_msg->toPlainText(), QStringLiteral("hi"));
+    m_frm->timer_verion->start();
+    m_frm->timer_verion_Timer();
+    m_frm->timer_verion_Timer();
+
+    // The archive arrives whole and is published; then the notice request goes out.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        !m_ui->messages.isEmpty() && m_ui->last().title == QStringLiteral("系统信息"), 20000);
+    QVERIFY(m_ui->lastText().contains(QStringLiteral("demo")));
+    QTRY_COMPARE(m_server->received().size(), 4);
+    QVERIFY(m_server->received().at(2).startsWith(mdl_upData::tag::sendFileInfo));
+    QCOMPARE(m_server->received().at(3), mdl_upData::versionRequest());
+    QVERIFY(m_server->talks().isEmpty());
 }
 
 QTEST_MAIN(TestSessionE2e)
