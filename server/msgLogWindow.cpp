@@ -36,6 +36,8 @@ msgLogWindow::msgLogWindow(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     webBer = new QWebEngineView(this);
     webBer->setObjectName(QStringLiteral("webBer"));
+    // The message log is read only: the browser's page menu (save page, view source) does nothing here.
+    webBer->setContextMenuPolicy(Qt::NoContextMenu);
     // The log shows text from the service: the page itself runs no script, so markup in
     // a message can never act.
     webBer->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
