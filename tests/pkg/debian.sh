@@ -11,6 +11,7 @@ chmod 755 "$work"
 pids=()
 users=()
 cleanup() {
+  chmod -R u+w "$work" 2>/dev/null || true
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for u in "${users[@]}"; do userdel -r "$u" >/dev/null 2>&1 || true; done
   rm -rf "$work"
@@ -93,7 +94,8 @@ start_client() {
   pids+=("$pid")
   local frame=""
   for _ in $(seq 600); do
-    frame=$(xwininfo -root -tree 2>/dev/null | grep -- '--Orvane自动建站系列软件"' | awk '{print $1}' | head -n1)
+    # The frame's title ends in "--Orvane自动建站系列软件" once the site is loaded.
+    frame=$(xwininfo -root -tree 2>/dev/null | grep -- '"[^"]*--Orvane' | awk '{print $1}' | head -n1 || true)
     if [[ -n $frame ]] && xwininfo -id "$frame" | grep -q 'IsViewable'; then break; fi
     frame=""
     kill -0 "$pid" 2>/dev/null || { cat "$log"; fail "the client ended before its frame showed"; }
@@ -101,7 +103,7 @@ start_client() {
   done
   [[ -n $frame ]] || { cat "$log"; fail "no main frame for ${user:-$(id -un)}"; }
   xprop -id "$frame" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the frame carries no icon"
-  xprop -id "$frame" WM_CLASS | grep -q '"orvane"' || fail "the frame's window class is not orvane"
+  xprop -id "$frame" WM_CLASS | grep -q '"orvane", "Orvane"' || fail "the frame's window class is not the one the menu entry names"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
