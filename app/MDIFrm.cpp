@@ -97,7 +97,8 @@ MDIFrm::~MDIFrm() = default;
 bool MDIFrm::load(QWidget* splash, const QString& installPath) {
     // The frame stays invisible until the sequence is done.
     const QString install =
-        installPath.isEmpty() ? QCoreApplication::applicationDirPath() : installPath;
+        installPath.isEmpty() ? workspace::installationFor(QCoreApplication::applicationDirPath())
+                              : installPath;
     workspace::setCurrentPath(QDir(install).absolutePath());
 
     const startup::Workspace ws = startup::resolveWorkspace(currentPath());
@@ -300,7 +301,7 @@ void MDIFrm::xMenu1_Click(const QString& key) {
         break;
     }
     case Command::About: {
-        aboutFrm* a = aboutFrm::instance();
+        aboutFrm* a = aboutFrm::instance(true, this);
         a->show();
         a->raise();
         a->activateWindow();

@@ -107,7 +107,7 @@ Outcome readable(const QString& file) {
 } // namespace
 
 Folders folders(const QString& currentPath, const QString& workPath) {
-    const QString install = workspace::withSeparator(currentPath);
+    const QString install = workspace::dataRootFor(currentPath);
     return {workspace::withSeparator(workPath), install + QStringLiteral("savedData/"),
             install + QStringLiteral("savedData.before-restore/")};
 }

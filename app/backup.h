@@ -18,12 +18,13 @@ using sitedb::Outcome;
 
 struct Folders {
     QString work;   // the working folder
-    QString backup; // the backup: "savedData/" of the installation
+    QString backup; // the backup: "savedData/" in the installation's data root
     QString keep;   // the data as they were before the last restore
 };
 
 // The folders for the installation at `currentPath` and the working folder start-up
-// resolved; every path ends with "/".
+// resolved; the backup lies in the installation's data root (workspace::dataRootFor).
+// Every path ends with "/".
 Folders folders(const QString& currentPath, const QString& workPath);
 
 // True when the backup holds a site database.

@@ -2,6 +2,8 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 
 #include <unistd.h>
 
@@ -13,6 +15,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orvane"));
     QApplication::setApplicationVersion(QStringLiteral("3.05"));
+    // Desktops group the windows under the menu entry "orvane.desktop" and show its icon
+    // on the frame and every window of the program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orvane"));
+    QIcon icon;
+    for (const QString& size : QDir(QStringLiteral(":/orvane")).entryList())
+        icon.addFile(QStringLiteral(":/orvane/") + size);
+    QApplication::setWindowIcon(icon);
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own texts (message box buttons, file dialogs, edit menus) in Chinese too.
     if (!startup::loadQtTranslations())

@@ -148,14 +148,21 @@ QString unusable(const QString& folder, const QString& pristine) {
 
 } // namespace
 
-Workspace resolveWorkspace(const QString& currentPath) {
+Workspace resolveWorkspace(const QString& currentPath, const QString& dataRoot) {
     Workspace ws;
-    const QString iniPath = currentPath + kIni;
+    const QString root = dataRoot.isEmpty() ? workspace::dataRootFor(currentPath)
+                                            : workspace::withSeparator(dataRoot);
+    const QString iniPath = root + kIni;
     const QString pristine = pristineFolder(currentPath);
-    const QString defaultPath = currentPath + kDefaultFolder;
+    const QString defaultPath = root + kDefaultFolder;
     const QString db = QString::fromLatin1(sitedb::fileName);
     const auto shown = [](const QString& path) { return QDir::toNativeSeparators(path); };
 
+    // A user's own data root is made on first start.
+    if (!QDir().mkpath(root)) {
+        ws.problems << QStringLiteral("无法建立数据文件夹“%1”").arg(shown(root));
+        return ws;
+    }
     QFile ini(iniPath);
     QByteArray bytes;
     if (ini.exists()) {
@@ -170,7 +177,7 @@ Workspace resolveWorkspace(const QString& currentPath) {
     }
 
     QString work = defaultPath;
-    const QString named = folderFromLine(readFirstLine(bytes), currentPath);
+    const QString named = folderFromLine(readFirstLine(bytes), root);
     if (!named.isEmpty() && named != defaultPath) {
         // A folder that cannot be used this time (an unmounted drive, a share that is not
         // there) is named to the user and stays in "initPath.ini" for the next start.

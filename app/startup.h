@@ -38,10 +38,14 @@ QString folderFromLine(const QString& line, const QString& currentPath);
 QString pristineFolder(const QString& currentPath);
 
 // Resolves and, where needed, seeds the working folder of the installation at
-// `currentPath` (ending with "/"). A folder that holds a site database in any letter
-// case is never emptied, and "initPath.ini" is never rewritten: a named folder that
-// cannot be used gives a warning and the default folder for this run.
-Workspace resolveWorkspace(const QString& currentPath);
+// `currentPath` (ending with "/"). "initPath.ini" and the default folder "userImages"
+// lie in `dataRoot` (by default the installation's data root, see
+// workspace::dataRootFor), which is made when missing; a relative folder named in
+// "initPath.ini" is taken from there; the pristine copy is always the installation's.
+// A folder that holds a site database in any letter case is never emptied, and
+// "initPath.ini" is never rewritten: a named folder that cannot be used gives a warning
+// and the default folder for this run.
+Workspace resolveWorkspace(const QString& currentPath, const QString& dataRoot = QString());
 
 // The name a damaged site database is kept under, beside itself.
 QString asideName(const QString& databaseFile, const QDateTime& when);

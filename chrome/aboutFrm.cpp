@@ -23,12 +23,11 @@ constexpr int px(int twips) {
 
 } // namespace
 
-aboutFrm::aboutFrm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+aboutFrm::aboutFrm(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("aboutFrm"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("关于Orvane"));
     const QString images = workspace::currentPath() + QStringLiteral("images/");
-    setWindowIcon(QIcon(images + QStringLiteral("cmd_about.png")));
 
     canvas = new xp_canvas(this);
     canvas->setObjectName(QStringLiteral("canvas"));
@@ -69,9 +68,9 @@ aboutFrm::aboutFrm(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Frameless
     cmd_cancel->setFocus();
 }
 
-aboutFrm* aboutFrm::instance(bool load) {
+aboutFrm* aboutFrm::instance(bool load, QWidget* owner) {
     if (!g_about && load)
-        g_about = new aboutFrm;
+        g_about = new aboutFrm(owner);
     return g_about;
 }
 

@@ -14,8 +14,9 @@ class aboutFrm : public QWidget {
 public:
     explicit aboutFrm(QWidget* parent = nullptr);
 
-    // The loaded window, loading it first when `load` is set.
-    static aboutFrm* instance(bool load = true);
+    // The loaded window, loading it first when `load` is set. Loaded for `owner` (the
+    // main frame) it stays tied to it: above it, with no taskbar entry of its own.
+    static aboutFrm* instance(bool load = true, QWidget* owner = nullptr);
 
     xp_canvas* canvas = nullptr;
     windowBox* winCloseBtn = nullptr;

@@ -1,5 +1,9 @@
 #include "common/workspace.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace workspace {
 
 namespace {
@@ -24,6 +28,28 @@ QString currImgPath() {
 }
 QString currDataPath() {
     return g_workingPath;
+}
+
+QString dataRootFor(const QString& installPath) {
+    const QString install = withSeparator(installPath);
+    if (QFileInfo(install).isWritable())
+        return install;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? install : withSeparator(data + QStringLiteral("/orvane"));
+}
+
+QString dataRoot() {
+    return dataRootFor(g_currentPath);
+}
+
+QString installationFor(const QString& programDir) {
+    const auto holdsData = [](const QString& dir) {
+        return QFileInfo(dir + QStringLiteral("/initdata")).isDir();
+    };
+    const QString shared = QDir::cleanPath(programDir + QStringLiteral("/../share/orvane"));
+    if (!holdsData(programDir) && holdsData(shared))
+        return withSeparator(shared);
+    return withSeparator(programDir);
 }
 
 void setCurrentPath(const QString& path) {

@@ -13,6 +13,7 @@ packages=(
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
   qt6-httpserver-dev qt6-websockets-dev
   xvfb xauth imagemagick tidy
+  dpkg-dev lintian desktop-file-utils appstream systemd x11-utils
 )
 
 missing=()

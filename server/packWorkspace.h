@@ -21,7 +21,7 @@ struct PackResult {
     qint64 size = 0;
 };
 
-// The upload archive: "ZIPTEST.ZIP" in the installation folder.
+// The upload archive: "ZIPTEST.ZIP" in the installation's data root.
 QString archivePath(const QString& installPath);
 
 // Packs the working folder `workPath` for upload. Server-side scripts ("*.asp") are

@@ -548,7 +548,7 @@ void updataFrm::cmd_updata_Click() {
     timer_doZip_Timer();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const mdl_upData::PackResult packed =
-        mdl_upData::packWorkspace(workspace::currentPath(), workspace::currImgPath());
+        mdl_upData::packWorkspace(workspace::dataRoot(), workspace::currImgPath());
     QApplication::restoreOverrideCursor();
     timer_doZip->stop();
     for (const QString& w : packed.warnings)
@@ -574,7 +574,7 @@ void updataFrm::sendArchive() {
         return;
     }
     QString why;
-    if (!m_sender->start(sckClient, mdl_upData::archivePath(workspace::currentPath()),
+    if (!m_sender->start(sckClient, mdl_upData::archivePath(workspace::dataRoot()),
                          st.archiveSize, &why)) {
         st.uploading = false;
         ui::message(this, QStringLiteral("上传出错0:") + why, QString(), QMessageBox::NoIcon);

@@ -372,6 +372,9 @@ void TestMdiFrm::commandsReachTheirWindows() {
                                           : aboutFrm::instance(false);
         QVERIFY(top && top->isVisible());
         QVERIFY(!top->isModal());
+        // The about window belongs to the frame: no taskbar entry of its own.
+        if (window == "aboutFrm")
+            QVERIFY(top->isWindow() && top->parentWidget() == &frm);
         QCOMPARE(activeWindow(frm), other);
         delete top;
     } else {

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "common/workspace.h"
 #include "fixture.h"
 #include "sitedb/sitedb.h"
 
@@ -6,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 namespace {
 const QString kDb = QStringLiteral("dalmbuilder.tdc");
@@ -39,6 +43,11 @@ private Q_SLOTS:
     void pristineFolderNameIgnoresCase();
     void missingPristineCopyIsReported();
     void title();
+    void userDataRoot_data();
+    void userDataRoot();
+    void installationFolder_data();
+    void installationFolder();
+    void readOnlyInstallationSendsUsersHome();
 };
 
 void TestStartup::firstLine_data() {
@@ -289,6 +298,90 @@ void TestStartup::title() {
     QCOMPARE(startup::frameTitle(QStringLiteral("奥凡科技")),
              QStringLiteral("奥凡科技--Orvane自动建站系列软件"));
     QCOMPARE(startup::frameTitle(QString()), QStringLiteral("--Orvane自动建站系列软件"));
+}
+
+// A data root apart from the installation (a user's own, for an installation they cannot
+// write): "initPath.ini" and the default folder live there, seeded from the
+// installation's pristine copy; a folder named in that "initPath.ini" still wins.
+void TestStartup::userDataRoot_data() {
+    QTest::addColumn<QString>("iniLine"); // "%root%": the data root
+    QTest::addColumn<QString>("named");   // a folder made with a site database, or empty
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first start seeds the user's folder") << "" << "" << "%root%userImages/";
+    QTest::newRow("relative name, from the data root")
+        << "mysite" << "%root%mysite/" << "%root%mysite/";
+    QTest::newRow("absolute name") << "%root%other/a" << "%root%other/a/" << "%root%other/a/";
+    QTest::newRow("unusable name falls back to the user's folder")
+        << "%root%gone/" << "" << "%root%userImages/";
+}
+
+void TestStartup::userDataRoot() {
+    QFETCH(QString, iniLine);
+    QFETCH(QString, named);
+    QFETCH(QString, expected);
+    TempInstall inst;
+    QTemporaryDir home;
+    const QString root = home.path() + QStringLiteral("/share/orvane/");
+    if (!iniLine.isEmpty())
+        QVERIFY(QDir().mkpath(root));
+    const auto at = [&](QString s) { return s.replace(QStringLiteral("%root%"), root); };
+    if (!named.isEmpty()) {
+        QVERIFY(QDir().mkpath(at(named)));
+        QFile db(at(named) + kDb);
+        QVERIFY(db.open(QIODevice::WriteOnly));
+        db.write("db");
+    }
+    if (!iniLine.isEmpty()) {
+        QFile ini(root + "initPath.ini");
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(at(iniLine).toUtf8());
+    }
+    QFile::remove(inst.currentPath() + "initPath.ini");
+    const QStringList installed = QDir(inst.currentPath()).entryList(QDir::AllEntries);
+
+    const startup::Workspace ws = startup::resolveWorkspace(inst.currentPath(), root);
+    QVERIFY2(ws.problems.isEmpty(), qPrintable(ws.problems.join(u'\n')));
+    QCOMPARE(ws.workPath, at(expected));
+    QVERIFY(QFile::exists(root + "initPath.ini"));
+    if (named.isEmpty())
+        QCOMPARE(readAll(ws.databaseFile), readAll(inst.currentPath() + "initdata/" + kDb));
+    // The installation is only read.
+    QCOMPARE(QDir(inst.currentPath()).entryList(QDir::AllEntries), installed);
+}
+
+void TestStartup::installationFolder_data() {
+    QTest::addColumn<QStringList>("dataIn"); // folders that hold "initdata"
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a build: data beside the program") << QStringList{"bin", "share/orvane"}
+                                                      << "bin/";
+    QTest::newRow("installed: data in share/orvane") << QStringList{"share/orvane"}
+                                                     << "share/orvane/";
+    QTest::newRow("no data anywhere: the program's folder") << QStringList{} << "bin/";
+}
+
+void TestStartup::installationFolder() {
+    QFETCH(QStringList, dataIn);
+    QFETCH(QString, expected);
+    QTemporaryDir prefix;
+    const QString base = prefix.path() + u'/';
+    QVERIFY(QDir().mkpath(base + "bin"));
+    for (const QString& d : dataIn)
+        QVERIFY(QDir().mkpath(base + d + "/initdata"));
+    QCOMPARE(workspace::installationFor(base + "bin"), base + expected);
+}
+
+void TestStartup::readOnlyInstallationSendsUsersHome() {
+    TempInstall inst;
+    QCOMPARE(workspace::dataRootFor(inst.currentPath()), inst.currentPath());
+    if (::geteuid() == 0)
+        QSKIP("root writes every folder; the package test runs this as ordinary users");
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    QVERIFY(QFile::setPermissions(inst.currentPath(), QFile::ReadOwner | QFile::ExeOwner));
+    const QString root = workspace::dataRootFor(inst.currentPath());
+    QFile::setPermissions(inst.currentPath(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(root, home.path() + QStringLiteral("/orvane/"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
