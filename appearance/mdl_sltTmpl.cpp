@@ -3,6 +3,11 @@
 #include "common/mdl_func.h"
 #include "common/workspace.h"
 
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrl>
 
 namespace mdl_sltTmpl {
@@ -117,6 +122,30 @@ QString thumbnailPath(const QString& name) {
 QString previewPath(const QString& name) {
     return workspace::currentPath() + QStringLiteral("template/") + templateCode(name) +
            QStringLiteral(".jpg");
+}
+
+QString templateTitle(const QString& name) {
+    // The catalogue is read once per installation folder.
+    static QString readFrom;
+    static QHash<QString, QString> titles;
+    const QString file = workspace::currentPath() + QStringLiteral("skins/catalogue.json");
+    if (file != readFrom) {
+        readFrom = file;
+        titles.clear();
+        QFile f(file);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QJsonArray all = QJsonDocument::fromJson(f.readAll())
+                                       .object()
+                                       .value(QStringLiteral("templates"))
+                                       .toArray();
+            for (const QJsonValue& t : all) {
+                const QJsonObject o = t.toObject();
+                titles.insert(o.value(QStringLiteral("code")).toString(),
+                              o.value(QStringLiteral("title")).toString());
+            }
+        }
+    }
+    return titles.value(templateCode(name));
 }
 
 QString previewHtml(const QString& name) {

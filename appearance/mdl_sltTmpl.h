@@ -61,6 +61,9 @@ QString templateCode(const QString& name);
 QString templateCaption(const QString& name);
 QString thumbnailPath(const QString& name);
 QString previewPath(const QString& name);
+// The title the installation's catalogue of skins gives the template ("蓝色经典"), or
+// empty when the catalogue does not list it.
+QString templateTitle(const QString& name);
 // The page the template preview writes: the full-size picture at the top left.
 QString previewHtml(const QString& name);
 
@@ -68,12 +71,17 @@ mdl_dgnFrm::Names categories(Page page);
 mdl_dgnFrm::Names templates(Page page, const QString& category);
 sitedb::Outcome storeTemplate(Page page, const QString& name);
 
-// The tile grid of a catalogue, in twips: three to a row, tile i at left 250 + 2500 ×
+// The tile grid of a catalogue, in grid units: three to a row, tile i at left 250 + 2500 ×
 // (i mod 3) and top 1680 × (i div 3) less the scroll value; the scroll range of a
 // visible height (never below 0).
 inline constexpr int kTileLeft = 250;
 inline constexpr int kTilePitchX = 2500;
 inline constexpr int kTilePitchY = 1680;
+// Grid units in pixels, 12 to a pixel: a row has room for a thumbnail with the
+// template's code and title under it.
+constexpr int gridPixels(int units) {
+    return units / 12;
+}
 QPoint tilePosition(int index, int scroll);
 int tileScrollMax(int count, int visibleHeight);
 

@@ -81,7 +81,7 @@ void sltTmplFrm::buildFrames() {
     cmd_head = button(QStringLiteral("选择"), Frame2, "cmd_head");
     Frame5 = named(new QGroupBox(QStringLiteral("背景图片"), Frame100), "Frame5");
     img_bg = pictureBox(Frame5, "img_bg", kBackgroundSize);
-    lbl_bg = named(new QLabel(Frame5), "lbl_bg");
+    lbl_bg = named(new nameLabel(Frame5), "lbl_bg");
     cmd_bgOK = button(QStringLiteral("选择"), Frame5, "cmd_bgOK");
     cmd_bgCancel = button(QStringLiteral("取消"), Frame5, "cmd_bgCancel");
     const auto pictureFrame = [](QGroupBox* frame, QLabel* picture, QLabel* caption,
@@ -97,7 +97,6 @@ void sltTmplFrm::buildFrames() {
     pictureFrame(Frame1, imgDefaultTmpl, lbl_defaultTmpl, {cmd_default});
     pictureFrame(Frame2, imgHeadTmpl, lbl_headTmpl, {cmd_head});
     pictureFrame(Frame5, img_bg, lbl_bg, {cmd_bgOK, cmd_bgCancel});
-    lbl_bg->setWordWrap(true);
 
     Frame3 = named(new QGroupBox(QStringLiteral("首页中单位名称的样式"), Frame100), "Frame3");
     imgDefault = pictureBox(Frame3, "imgDefault", kFontSize);
@@ -292,7 +291,7 @@ void sltTmplFrm::showFont(Page page, const QString& name) {
 }
 
 void sltTmplFrm::showBackground(const QString& name) {
-    lbl_bg->setText(name);
+    lbl_bg->setName(name);
     img_bg->clear();
     cmd_bgCancel->setEnabled(!name.isEmpty());
     if (name.isEmpty())

@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class nameLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -41,7 +42,7 @@ public:
     QPushButton* cmd_headFont = nullptr;
     QGroupBox* Frame5 = nullptr;
     QLabel* img_bg = nullptr;
-    QLabel* lbl_bg = nullptr;
+    nameLabel* lbl_bg = nullptr;
     QPushButton* cmd_bgOK = nullptr;
     QPushButton* cmd_bgCancel = nullptr;
     QGroupBox* Frame6 = nullptr;

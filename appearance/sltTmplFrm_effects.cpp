@@ -62,6 +62,8 @@ sltTmplFrm_adBoardFrm::sltTmplFrm_adBoardFrm(QWidget* parent) : QDialog(parent) 
     txt_content = named(new QPlainTextEdit(Frame1), "txt_content");
     txt_content->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txt_content->setMinimumSize(380, 180);
+    // Tab goes on to the buttons rather than into the content.
+    txt_content->setTabChangesFocus(true);
     auto* content = new QFormLayout(Frame1);
     content->addRow(QStringLiteral("标题："), txt_title);
     content->addRow(QStringLiteral("内容："), txt_content);

@@ -3,6 +3,7 @@
 #include "appearance/sltTmplFrm.h"
 #include "appearance/tmpl.h"
 #include "common/uiServices.h"
+#include "common/workWindow.h"
 #include "common/workspace.h"
 
 #include <QApplication>
@@ -22,19 +23,13 @@
 #include <QWebEngineView>
 #include <QWheelEvent>
 
-using mdl_dgnFrm::twips;
+using mdl_sltTmpl::gridPixels;
 
 namespace {
 
 // Three columns of tiles and three rows in view.
 const int kPictureWidth = 2 * mdl_sltTmpl::kTileLeft + 3 * mdl_sltTmpl::kTilePitchX;
 const int kPictureHeight = 3 * mdl_sltTmpl::kTilePitchY;
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -52,7 +47,7 @@ sltTmplFrm_tmplDlg::sltTmplFrm_tmplDlg(mdl_sltTmpl::Page page, sltTmplFrm* owner
     Frame2->setObjectName(QStringLiteral("Frame2"));
     Picture1 = new QWidget(Frame2);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setFixedSize(twips(kPictureWidth), twips(kPictureHeight));
+    Picture1->setFixedSize(gridPixels(kPictureWidth), gridPixels(kPictureHeight));
     Picture1->setAutoFillBackground(true);
     Picture1->setFocusPolicy(Qt::StrongFocus);
     Picture1->installEventFilter(this);
@@ -122,7 +117,7 @@ int sltTmplFrm_tmplDlg::exec() {
 }
 
 bool sltTmplFrm_tmplDlg::Form_Load() {
-    WaitCursor wait;
+    const workWindow::WaitCursor wait;
     const mdl_dgnFrm::Names types = mdl_sltTmpl::categories(m_page);
     if (!types.ok || types.names.isEmpty()) {
         ui::message(this, types.ok ? QStringLiteral("没有可选的模板。") : types.error,
@@ -158,7 +153,7 @@ tmpl* sltTmplFrm_tmplDlg::newTile(int index) {
 }
 
 void sltTmplFrm_tmplDlg::loadCategory(const QString& category) {
-    WaitCursor wait;
+    const workWindow::WaitCursor wait;
     const mdl_dgnFrm::Names names = mdl_sltTmpl::templates(m_page, category);
     while (tmpl1.size() > 1)
         delete tmpl1.takeLast();
@@ -193,7 +188,7 @@ void sltTmplFrm_tmplDlg::loadCategory(const QString& category) {
 void sltTmplFrm_tmplDlg::placeTiles() {
     for (int i = 0; i < tmpl1.size(); ++i) {
         const QPoint at = mdl_sltTmpl::tilePosition(i, scrlVer->value());
-        tmpl1[i]->move(twips(at.x()), twips(at.y()));
+        tmpl1[i]->move(gridPixels(at.x()), gridPixels(at.y()));
     }
 }
 
@@ -307,8 +302,8 @@ sltTmplFrm_viewTmpl::sltTmplFrm_viewTmpl(sltTmplFrm_tmplDlg* catalogue)
     auto* outer = new QVBoxLayout(this);
     outer->addWidget(wb_view11, 1);
     outer->addLayout(buttons);
-    // The previews are 800 pixels wide.
-    resize(860, 760);
+    // The previews are 800 pixels wide; the window keeps to the screen, its button in view.
+    resize(QSize(860, 760).boundedTo(workWindow::screenRoom(catalogue)));
 
     wb_view11->setUrl(QUrl(QStringLiteral("about:blank")));
     Timer1 = new QTimer(this);

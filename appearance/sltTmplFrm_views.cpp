@@ -2,6 +2,7 @@
 
 #include "appearance/mdl_custom.h"
 #include "common/uiServices.h"
+#include "common/workWindow.h"
 #include "common/workspace.h"
 #include "sitedb/sitedb.h"
 
@@ -39,7 +40,8 @@ int sltTmplFrm_pageView::exec() {
 sltTmplFrm_view::sltTmplFrm_view(QWidget* parent) : sltTmplFrm_pageView(parent) {
     setObjectName(QStringLiteral("sltTmplFrm_view"));
     setWindowTitle(QStringLiteral("查看首页"));
-    resize(1040, 760);
+    // As large as a page, as far as the screen allows: the button stays in view.
+    resize(QSize(1040, 760).boundedTo(workWindow::screenRoom(parent)));
 }
 
 bool sltTmplFrm_view::Form_Load() {
@@ -67,7 +69,7 @@ bool sltTmplFrm_view::Form_Load() {
 sltTmplFrm_viewHead::sltTmplFrm_viewHead(QWidget* parent) : sltTmplFrm_pageView(parent) {
     setObjectName(QStringLiteral("sltTmplFrm_viewHead"));
     setWindowTitle(QStringLiteral("查看内页头文件"));
-    resize(800, 260);
+    resize(QSize(800, 260).boundedTo(workWindow::screenRoom(parent)));
 }
 
 bool sltTmplFrm_viewHead::Form_Load() {

@@ -9,13 +9,14 @@
 #include <QPixmap>
 #include <QRadioButton>
 
-using mdl_dgnFrm::twips;
-
 namespace {
-// The tile inside its grid cell of 2500 × 1680 twips.
+// The tile inside its grid cell of 2500 × 1680 units.
 // The installation's thumbnails are 150 × 90 pixels; they show at their own size.
 const QSize kThumbSize(156, 94);
-const QSize kTileSize(160, twips(mdl_sltTmpl::kTilePitchY) - 2);
+const QSize kTileSize(180, mdl_sltTmpl::gridPixels(mdl_sltTmpl::kTilePitchY) - 4);
+constexpr int kLineHeight = 20;
+// The title stands under the caption's text, clear of the option's circle.
+constexpr int kTitleIndent = 20;
 } // namespace
 
 tmpl::tmpl(QWidget* parent) : QWidget(parent) {
@@ -30,8 +31,12 @@ tmpl::tmpl(QWidget* parent) : QWidget(parent) {
     optTmpl->setAutoExclusive(false);
     // The grid takes the keyboard; the arrows move the choice there.
     optTmpl->setFocusPolicy(Qt::NoFocus);
-    optTmpl->setGeometry(0, kThumbSize.height() + 2, kTileSize.width(),
-                         kTileSize.height() - kThumbSize.height() - 2);
+    optTmpl->setGeometry(0, kThumbSize.height() + 2, kTileSize.width(), kLineHeight);
+    lbl_title = new QLabel(this);
+    lbl_title->setObjectName(QStringLiteral("lbl_title"));
+    lbl_title->setGeometry(kTitleIndent, optTmpl->geometry().bottom() + 1,
+                           kTileSize.width() - kTitleIndent, kLineHeight - 2);
+    lbl_title->setStyleSheet(QStringLiteral("color: #555;"));
     imgTmpl->installEventFilter(this);
     optTmpl->installEventFilter(this);
     connect(optTmpl, &QRadioButton::clicked, this, [this] { clicked(); });
@@ -42,7 +47,11 @@ void tmpl::setValue(const QString& value) {
     const QString caption = mdl_sltTmpl::templateCaption(value);
     optTmpl->setText(QFontMetrics(optTmpl->font())
                          .elidedText(caption, Qt::ElideRight, optTmpl->width() - 24));
-    optTmpl->setToolTip(caption);
+    const QString title = mdl_sltTmpl::templateTitle(value);
+    optTmpl->setToolTip(title.isEmpty() ? caption : caption + u' ' + title);
+    lbl_title->setText(
+        QFontMetrics(lbl_title->font()).elidedText(title, Qt::ElideRight, lbl_title->width()));
+    lbl_title->setToolTip(title);
     // A thumbnail that cannot be read leaves the tile empty.
     const pictures::Loaded pic =
         pictures::load(mdl_sltTmpl::thumbnailPath(value), imgTmpl->size() - QSize(4, 4));

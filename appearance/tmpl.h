@@ -1,6 +1,7 @@
 #pragma once
 // One tile of a template catalogue: the template's thumbnail with an option button that
-// carries its caption. The dialog holding the tiles keeps exactly one selected.
+// carries its caption, and the template's title under it. The dialog holding the tiles
+// keeps exactly one selected.
 
 #include <QString>
 #include <QWidget>
@@ -24,6 +25,8 @@ public:
 
     QRadioButton* optTmpl = nullptr;
     QLabel* imgTmpl = nullptr;
+    // The template's title from the catalogue, under its code.
+    QLabel* lbl_title = nullptr;
 
 Q_SIGNALS:
     void click();

@@ -5,6 +5,8 @@
 #include "common/workWindow.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 
 using workWindow::named;
@@ -27,6 +29,22 @@ QLayout* entryDialog::buttonRow() {
     row->addWidget(OKButton);
     row->addWidget(CancelButton);
     return row;
+}
+
+void entryDialog::enterMovesOn(QLineEdit* box) {
+    m_enterMovesOn << box;
+    box->installEventFilter(this);
+}
+
+bool entryDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && m_enterMovesOn.contains(watched)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            focusNextChild();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString entryDialog::pictureFilter() {

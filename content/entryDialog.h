@@ -10,6 +10,7 @@
 #include <optional>
 
 class QLayout;
+class QLineEdit;
 class QPushButton;
 
 class entryDialog : public QDialog {
@@ -43,6 +44,10 @@ protected:
 
     // "添加"/"修改" and "取消", on the right.
     QLayout* buttonRow();
+    // Enter in the one-line `box` moves on to the next box rather than storing the record
+    // half typed.
+    void enterMovesOn(QLineEdit* box);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The stored record, or a message when there is none; a dialog whose record cannot be
     // had closes (`refuse`). False when nothing was loaded.
@@ -71,4 +76,5 @@ protected:
 private:
     Target m_target;
     bool m_refused = false;
+    QList<QObject*> m_enterMovesOn;
 };

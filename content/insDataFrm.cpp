@@ -367,8 +367,12 @@ void insDataFrm::tvw_nav_MouseUp(int button, int shift, int x, int y) {
             ui::message(this, QStringLiteral("请先在设计栏目中设计好该栏目或单击右键刷新！"),
                         QStringLiteral("警告"), QMessageBox::Warning);
         }
-    } else if (button == 1) {
-        showStatus(insNode->text(0), QStringLiteral("（该栏目是父节点）"));
+    } else {
+        // A folder has no page: the last file's page goes away, emptied and disabled, so
+        // that nothing is chosen or stored for a page that is not shown.
+        putPageAway();
+        if (button == 1)
+            showStatus(insNode->text(0), QStringLiteral("（该栏目是父节点）"));
     }
 }
 
@@ -385,6 +389,9 @@ QString insDataFrm::getNodeFormat() {
 void insDataFrm::showFormatPanel(const QString& format) {
     vscrl->setValue(0);
     m_panelFormat.clear();
+    for (QWidget* page :
+         {static_cast<QWidget*>(advEditer), static_cast<QWidget*>(webMultiData), pic_edit})
+        page->setEnabled(true);
     pic_edit->hide();
     vscrl->hide();
     advEditer->hide();
@@ -597,6 +604,9 @@ void insDataFrm::loadNodeData(const QString& format, QTreeWidgetItem* node) {
 }
 
 void insDataFrm::cmd_img_Click(int index) {
+    // Only a slot of the page shown takes a picture.
+    if (!cmd_img[index]->isEnabled() || !cmd_img[index]->isVisibleTo(this))
+        return;
     const std::optional<QString> chosen = ui::openFile(this, kPictureFilter);
     if (!chosen) {
         ui::message(this, QStringLiteral("没有选择图片路径！"), QStringLiteral("警告"),
@@ -742,11 +752,18 @@ void insDataFrm::mnu_Refresh_Click() {
         insNode = catalogTree::root(tvw_nav);
     currNode = hadCurr ? findAgain(currKey, currText) : nullptr;
 
+    putPageAway();
+}
+
+void insDataFrm::putPageAway() {
     showWelcome();
-    advEditer->hide();
-    webMultiData->hide();
-    pic_edit->hide();
+    for (QWidget* page :
+         {static_cast<QWidget*>(advEditer), static_cast<QWidget*>(webMultiData), pic_edit}) {
+        page->hide();
+        page->setEnabled(false);
+    }
     vscrl->hide();
+    m_panelFormat.clear();
     // Nothing shown, nothing to act on: no record is picked and the buttons wait for a node.
     m_currID.clear();
     for (QPushButton* b : cmd_addData)

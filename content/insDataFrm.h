@@ -112,6 +112,8 @@ private:
     void clearFields();
     void setListHtml(const QString& html);
     void showWelcome();
+    // Shows the welcome page instead of any node's page, and disables what acted on it.
+    void putPageAway();
     // Loads a picture into preview `index`: stretched into its box, or at its natural size
     // up to 500 pixels wide (scaled down beyond).
     bool loadPreview(int index, const QString& path, bool stretch);

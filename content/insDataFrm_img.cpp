@@ -1,16 +1,20 @@
 #include "content/insDataFrm_img.h"
 
 #include "common/pictures.h"
+#include "common/workWindow.h"
 #include "content/actualImage.h"
 
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+// The height of the button row below the picture.
+constexpr int kButtonRow = 48;
+} // namespace
 
 insDataFrm_img::insDataFrm_img(const QString& path, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("insDataFrm_img"));
@@ -21,7 +25,12 @@ insDataFrm_img::insDataFrm_img(const QString& path, QWidget* parent) : QDialog(p
     img_prod = new actualImage;
     img_prod->setObjectName(QStringLiteral("img_prod"));
     img_prod->setCursor(Qt::PointingHandCursor);
-    img_prod->setImage(pictures::load(path).image);
+    // A photo larger than the screen is read only as large as the window can show it.
+    const QSize room = workWindow::screenRoom(parent);
+    {
+        const workWindow::WaitCursor busy;
+        img_prod->setImage(pictures::load(path, room - QSize(0, kButtonRow)).image);
+    }
     area = new QScrollArea(this);
     area->setObjectName(QStringLiteral("area"));
     area->setFrameShape(QFrame::NoFrame);
@@ -43,10 +52,7 @@ insDataFrm_img::insDataFrm_img(const QString& path, QWidget* parent) : QDialog(p
 
     // As large as the picture, as far as the screen allows.
     const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    QSize want = img_prod->size() + QSize(0, cmd_cancel->sizeHint().height() + 10);
-    QSize room(1024, 768);
-    if (const QScreen* s = parent ? parent->screen() : QGuiApplication::primaryScreen())
-        room = s->availableGeometry().size() - QSize(40, 80);
+    QSize want = img_prod->size() + QSize(0, kButtonRow);
     if (want.width() > room.width())
         want.rheight() += bar;
     if (want.height() > room.height())

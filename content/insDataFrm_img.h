@@ -1,7 +1,7 @@
 #pragma once
 // The product dialogs' actual-size viewers: the product picture at its own size, in a
-// window as large as the picture (scrolling where the screen is smaller). A click on the
-// picture, the button or Esc closes it.
+// window as large as the picture; a picture larger than the screen is shown shrunk to the
+// room the screen has. A click on the picture, the button or Esc closes it.
 
 #include <QDialog>
 

@@ -61,7 +61,7 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     pic_imgsSmall->setFrameShape(QFrame::StyledPanel);
     pic_imgsSmall->setFixedSize(thumbBox());
     cmd_img = named(new QPushButton(QStringLiteral("浏览..."), this), "cmd_img");
-    lbl_imgName = named(new QLabel(this), "lbl_imgName");
+    lbl_imgName = named(new nameLabel(this), "lbl_imgName");
     cmd_img->setAutoDefault(false);
 
     auto* grid = new QGridLayout;
@@ -87,7 +87,12 @@ galleryDialog::galleryDialog(const Target& target, bool modify, QWidget* parent)
     layout->addStretch(1);
     layout->addLayout(buttonRow());
 
+    enterMovesOn(txt_title);
     connect(cmd_img, &QPushButton::clicked, this, &galleryDialog::cmd_img_Click);
+}
+
+QSize galleryDialog::actualBound() const {
+    return workWindow::screenRoom(this);
 }
 
 mdl_entry::Gallery galleryDialog::fields() const {
@@ -156,9 +161,11 @@ void galleryDialog::showThumb(const QImage& thumb) {
 
 void galleryDialog::cmd_img_Click() {
     pictures::ChoiceOptions options;
-    // The frame shows the picture at its own size; the thumbnail is drawn from the same
-    // reading. A name whose thumbnail another stored picture shows is passed over.
+    // The frame shows the picture at its own size (up to the screen's room); the thumbnail
+    // is drawn from the same reading. A name whose thumbnail another stored picture shows is passed
+    // over.
     options.companion = [](const QString& name) { return mdl_entry::thumbName(name); };
+    options.previewBound = actualBound();
     const std::optional<pictures::Choice> choice = askPicture(options);
     if (!choice)
         return;
@@ -185,7 +192,7 @@ void galleryDialog::cmd_img_Click() {
         m_pictures.replacing(prevThumbName);
     thumbName = thumb;
     prevThumbName = thumb;
-    lbl_imgName->setText(fileName);
+    lbl_imgName->setName(fileName);
 }
 
 insDataFrm_imgs::insDataFrm_imgs(const Target& target, QWidget* parent)
@@ -217,13 +224,14 @@ void insDataFrm_imgsMod::Form_Load() {
         return;
     const mdl_entry::Gallery g = mdl_entry::galleryOf(row);
     txt_title->setText(g.caption);
-    lbl_imgName->setText(g.picture);
+    lbl_imgName->setName(g.picture);
     fileName = prevFileName = g.picture;
     thumbName = prevThumbName = g.thumb;
     // Files missing from the working folder leave their boxes empty.
     const QString work = workspace::currImgPath();
+    const workWindow::WaitCursor busy;
     if (!g.picture.isEmpty())
-        showActual(pictures::load(work + g.picture).image);
+        showActual(pictures::load(work + g.picture, actualBound()).image);
     if (!g.thumb.isEmpty())
         showThumb(pictures::load(work + g.thumb).image);
 }

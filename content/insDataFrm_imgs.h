@@ -1,8 +1,8 @@
 #pragma once
 // The gallery dialogs: `insDataFrm_imgs` adds a picture with its caption to the current
 // node, `insDataFrm_imgsMod` shows the picked one and stores its changes. The picture is
-// shown at its own size in a frame with scroll bars, and its bitmap thumbnail is written
-// beside it.
+// shown at its own size (at most the screen's) in a frame with scroll bars, and its bitmap
+// thumbnail is written beside it.
 
 #include "content/entryDialog.h"
 
@@ -14,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class actualImage;
+class nameLabel;
 
 class galleryDialog : public entryDialog {
     Q_OBJECT
@@ -28,7 +29,7 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* pic_imgsSmall = nullptr;
     QPushButton* cmd_img = nullptr;
-    QLabel* lbl_imgName = nullptr;
+    nameLabel* lbl_imgName = nullptr;
 
     void cmd_img_Click();
     void scrl_Change(int index);
@@ -40,6 +41,9 @@ public:
     // The frame's size and the thumbnail box's, in pixels.
     static QSize frameSize() { return {420, 300}; }
     static QSize thumbBox() { return {200, 133}; }
+    // The largest picture the frame shows at its own size: a camera photo larger than the
+    // screen is read, and shown, only as large as the screen.
+    QSize actualBound() const;
 
 protected:
     galleryDialog(const Target& target, bool modify, QWidget* parent);

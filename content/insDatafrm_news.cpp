@@ -24,8 +24,10 @@ newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     myDate1 = named(new myDate(this), "myDate1");
     Label2 = named(new QLabel(QStringLiteral("内容："), this), "Label2");
     txt_content = named(new QPlainTextEdit(this), "txt_content");
+    // Tab goes on to the next box; Enter in the title does too (entryDialog).
+    txt_content->setTabChangesFocus(true);
     Label3 = named(new QLabel(QStringLiteral("图片："), this), "Label3");
-    lbl_imgName = named(new QLabel(this), "lbl_imgName");
+    lbl_imgName = named(new nameLabel(this), "lbl_imgName");
     cmd_img = named(new QPushButton(QStringLiteral("浏览..."), this), "cmd_img");
     img = named(new QLabel(this), "img");
     img->setFixedSize(previewSize());
@@ -57,15 +59,16 @@ newsDialog::newsDialog(const Target& target, bool modify, QWidget* parent)
     layout->addLayout(buttonRow());
     resize(520, 520);
 
+    enterMovesOn(txt_title);
     connect(cmd_img, &QPushButton::clicked, this, &newsDialog::cmd_img_Click);
 }
 
 mdl_entry::News newsDialog::fields() const {
-    return {txt_title->text(), myDate1->value(), txt_content->toPlainText(), lbl_imgName->text()};
+    return {txt_title->text(), myDate1->value(), txt_content->toPlainText(), lbl_imgName->name()};
 }
 
 void newsDialog::showPicture(const QString& name, const QImage& image) {
-    lbl_imgName->setText(name);
+    lbl_imgName->setName(name);
     if (image.isNull())
         img->clear();
     else

@@ -10,6 +10,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class myDate;
+class nameLabel;
 
 class newsDialog : public entryDialog {
     Q_OBJECT
@@ -21,7 +22,7 @@ public:
     QLabel* Label2 = nullptr;
     QPlainTextEdit* txt_content = nullptr;
     QLabel* Label3 = nullptr;
-    QLabel* lbl_imgName = nullptr;
+    nameLabel* lbl_imgName = nullptr;
     QPushButton* cmd_img = nullptr;
     QLabel* img = nullptr;
 

@@ -67,8 +67,10 @@ QString recordRows(const QList<sitedb::Row>& records, const QStringList& columns
                                "<td height=22>&nbsp;<input type='radio' name='ID' ") +
                 QStringLiteral(" value='") + id + QStringLiteral("' onClick='getID(") + id +
                 QStringLiteral(");'>") + id + QStringLiteral("</td>");
+        // What the user typed is shown as text: markup in a title never runs in the page.
         for (const QString& c : columns)
-            rows += QStringLiteral("<td>&nbsp;") + r.text(c) + QStringLiteral("</td>");
+            rows +=
+                QStringLiteral("<td>&nbsp;") + r.text(c).toHtmlEscaped() + QStringLiteral("</td>");
         rows += QStringLiteral("</tr>");
     }
     if (records.isEmpty())

@@ -21,7 +21,7 @@ extern bool advIsNew;
 sitedb::Rows loadRecords(const QString& nodeKey, const QString& nodeName);
 
 // The record table of "news" and "imgs" nodes, and of product nodes, as the list page
-// shows it. Values go in as stored.
+// shows it. Values are shown as the text they hold (HTML-escaped).
 QString buildListHtml(const QList<sitedb::Row>& records, const QString& kind);
 QString buildProdListHtml(const QList<sitedb::Row>& records);
 

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -74,6 +75,8 @@ dgnFrm_picker::dgnFrm_picker(designFrm* designer, const QString& title, QWidget*
     disModelObj << first;
     connect(first, &disModel::click, this, [this] { disModelObj_click(0); });
 
+    // The wheel over the picker, its tiles included, scrolls it as the bar does.
+    Picture1->installEventFilter(this);
     vscrl = new QScrollBar(Qt::Vertical, this);
     vscrl->setObjectName(QStringLiteral("vscrl"));
     vscrl->setFocusPolicy(Qt::NoFocus);
@@ -217,6 +220,14 @@ void dgnFrm_picker::cmb_type_Click() {
 void dgnFrm_picker::disModelObj_click(int index) {
     for (int i = 0; i < disModelObj.size(); ++i)
         disModelObj[i]->setSelected(i == index);
+}
+
+bool dgnFrm_picker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Picture1 && event->type() == QEvent::Wheel) {
+        QCoreApplication::sendEvent(vscrl, event);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void dgnFrm_picker::vscrl_Change(int) {

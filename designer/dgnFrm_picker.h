@@ -56,6 +56,7 @@ protected:
     // Fills the picker with the general formats and the product types.
     void loadPicker();
     virtual void cmd_cfm_Click() = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     QGridLayout* m_top = nullptr;
     designFrm* m_designer = nullptr;

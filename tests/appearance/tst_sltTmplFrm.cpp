@@ -6,6 +6,7 @@
 #include "appearance/sltTmplFrm_tmplDlg.h"
 #include "appearance/sltTmplFrm_views.h"
 #include "appearance/tmpl.h"
+#include "common/workWindow.h"
 #include "common/workspace.h"
 #include "fixture.h"
 #include "typing.h"
@@ -20,10 +21,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
 using mdl_dgnFrm::twips;
+using mdl_sltTmpl::gridPixels;
 using mdl_sltTmpl::Page;
 
 Q_DECLARE_METATYPE(Page)
@@ -42,6 +45,10 @@ private Q_SLOTS:
     void featureQuestions();
     void storedChoicesShowAgain();
     void customPagesAskBeforeGoing();
+    void tilesShowCodeAndTitle();
+    void previewsKeepToTheScreen_data();
+    void previewsKeepToTheScreen();
+    void tabLeavesThePopUpContent();
 
 private:
     // A picture in the installation, of some colour.
@@ -110,8 +117,8 @@ void TestSltTmplFrm::templateCatalogue() {
     QCOMPARE(dlg->lst_type->currentItem()->text(), QStringLiteral("企业"));
     // Seven templates: rows of three, three and one, the first selected.
     QCOMPARE(dlg->tmpl1.size(), 7);
-    QCOMPARE(dlg->tmpl1[6]->pos(), QPoint(twips(250), twips(3360)));
-    QCOMPARE(dlg->tmpl1[5]->pos(), QPoint(twips(5250), twips(1680)));
+    QCOMPARE(dlg->tmpl1[6]->pos(), QPoint(gridPixels(250), gridPixels(3360)));
+    QCOMPARE(dlg->tmpl1[5]->pos(), QPoint(gridPixels(5250), gridPixels(1680)));
     QCOMPARE(dlg->scrlVer->maximum(), mdl_sltTmpl::tileScrollMax(7, 3 * 1680));
     QCOMPARE(dlg->tmpl1[0]->selected(), 1);
     QCOMPARE(dlg->tmpl1[0]->optTmpl->text(), QStringLiteral("tmp01a"));
@@ -313,6 +320,91 @@ void TestSltTmplFrm::customPagesAskBeforeGoing() {
     frm.chk_default->setChecked(true);
     QTest::mouseClick(frm.cmd_sltDefault, Qt::LeftButton);
     verifyLastMessage(*m_ui, "没有选择首页存放路径！", "警告", QMessageBox::Critical);
+}
+
+void TestSltTmplFrm::tilesShowCodeAndTitle() {
+    // The catalogue of skins gives the templates their titles; one it does not list has none.
+    const QString longTitle = QString(30, QChar(0x957f));
+    m_install->write(
+        "skins/catalogue.json",
+        QStringLiteral("{\"templates\": [{\"code\": \"tmp01\", \"title\": \"蓝色经典\"},"
+                       "{\"code\": \"tmp02\", \"title\": \"%1\"}]}")
+            .arg(longTitle)
+            .toUtf8());
+    sltTmplFrm frm;
+    sltTmplFrm_defaultTmpl dlg(&frm);
+    QVERIFY(dlg.Form_Load());
+    dlg.show();
+    const QList<std::pair<int, QString>> titles = {{0, "蓝色经典"}, {1, longTitle}, {2, ""}};
+    for (const auto& [i, title] : titles) {
+        tmpl* tile = dlg.tmpl1[i];
+        QCOMPARE(tile->optTmpl->text(), mdl_sltTmpl::templateCaption(tile->value()));
+        QCOMPARE(tile->lbl_title->toolTip(), title);
+        if (title.size() < 10)
+            QCOMPARE(tile->lbl_title->text(), title);
+        // Under the code, inside the tile, readable whole or shortened.
+        QVERIFY(tile->lbl_title->y() >= tile->optTmpl->geometry().bottom());
+        QVERIFY(tile->rect().contains(tile->lbl_title->geometry()));
+        QVERIFY(tile->lbl_title->fontMetrics().horizontalAdvance(tile->lbl_title->text()) <=
+                tile->lbl_title->width());
+        QVERIFY(tile->optTmpl->fontMetrics().height() <= tile->optTmpl->height());
+    }
+    // A row of tiles stays clear of the next.
+    QVERIFY(dlg.tmpl1[0]->geometry().bottom() < dlg.tmpl1[3]->y());
+    QVERIFY(dlg.tmpl1[0]->geometry().right() < dlg.tmpl1[1]->x());
+}
+
+void TestSltTmplFrm::previewsKeepToTheScreen_data() {
+    QTest::addColumn<QString>("preview");
+    QTest::newRow("浏览模板") << "template";
+    QTest::newRow("查看首页") << "home";
+}
+
+void TestSltTmplFrm::previewsKeepToTheScreen() {
+    QFETCH(QString, preview);
+    sltTmplFrm frm;
+    sltTmplFrm_defaultTmpl catalogue(&frm);
+    QVERIFY(catalogue.Form_Load());
+    std::unique_ptr<QDialog> dlg;
+    QPushButton* close = nullptr;
+    if (preview == u"template") {
+        auto* view = new sltTmplFrm_viewTmpl(&catalogue);
+        close = view->CancelButton;
+        dlg.reset(view);
+    } else {
+        m_install->write("userImages/Default.htm", "<html><body>首页</body></html>");
+        QVERIFY(sitedb::setUserInfo("defaultFile", "Default.htm"));
+        auto* view = new sltTmplFrm_view(&frm);
+        QVERIFY(view->Form_Load());
+        close = view->CancelButton;
+        dlg.reset(view);
+    }
+    dlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+    // The whole window, its frame and title bar included, fits the screen's free area,
+    // and its button shows inside it.
+    const QRect free = dlg->screen()->availableGeometry();
+    QVERIFY2(dlg->width() + 40 <= free.width() && dlg->height() + 80 <= free.height(),
+             qPrintable(QStringLiteral("%1×%2 on %3×%4")
+                            .arg(dlg->width())
+                            .arg(dlg->height())
+                            .arg(free.width())
+                            .arg(free.height())));
+    QVERIFY(close->isVisible());
+    QVERIFY(dlg->rect().contains(QRect(close->mapTo(dlg.get(), QPoint(0, 0)), close->size())));
+}
+
+void TestSltTmplFrm::tabLeavesThePopUpContent() {
+    sltTmplFrm_adBoardFrm editor;
+    editor.show();
+    editor.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    editor.txt_content->setFocus();
+    QTRY_VERIFY(editor.txt_content->hasFocus());
+    QTest::keyClicks(editor.txt_content, QStringLiteral("Welcome"));
+    QTest::keyClick(editor.txt_content, Qt::Key_Tab);
+    QCOMPARE(editor.txt_content->toPlainText(), QStringLiteral("Welcome"));
+    QVERIFY(!editor.txt_content->hasFocus());
 }
 
 QTEST_MAIN(TestSltTmplFrm)

@@ -1,3 +1,4 @@
+#include "common/workWindow.h"
 #include "common/workspace.h"
 #include "content/actualImage.h"
 #include "content/insDataFrm_img.h"
@@ -40,8 +41,21 @@ private Q_SLOTS:
     void productIsAddedThenModified();
     void modifyingAGoneRecordSaysSo_data();
     void modifyingAGoneRecordSaysSo();
+    void longNamesAreShortenedInLabels_data();
+    void longNamesAreShortenedInLabels();
+    void enterAndTabMoveOn_data();
+    void enterAndTabMoveOn();
+    void bigPhotosAreReadAtTheSizeShown_data();
+    void bigPhotosAreReadAtTheSizeShown();
 
 private:
+    // A picture of `size` as a window with `room` shows it: its own size, or shrunk into
+    // the room, proportions kept.
+    static QSize shownIn(QSize size, QSize room) {
+        return size.width() > room.width() || size.height() > room.height()
+                   ? size.scaled(room, Qt::KeepAspectRatio)
+                   : size;
+    }
     // A picture file in a folder outside the working folder.
     QString picture(const QString& folder, const QString& name, QSize size, QColor color);
     QString work() const { return workspace::currImgPath(); }
@@ -190,14 +204,17 @@ void TestEntryDialogs::galleryKeepsTwoCamerasApart() {
         add.cmd_img->click();
         QCOMPARE(add.pictureName(), expected[i].picture);
         QCOMPARE(add.thumbnailName(), expected[i].thumb);
-        QCOMPARE(add.img->size(), i == 0 ? QSize(8000, 6000) : QSize(300, 200));
+        // The 48-megapixel photo is read only as large as the screen can show it.
+        QCOMPARE(add.img->size(),
+                 i == 0 ? QSize(8000, 6000).scaled(add.actualBound(), Qt::KeepAspectRatio)
+                        : QSize(300, 200));
         QCOMPARE(add.scrl[1]->isVisible(), expected[i].wide);
         QCOMPARE(add.scrl[0]->isVisible(), expected[i].tall);
         QCOMPARE(add.lbl_angr->isVisible(), expected[i].wide && expected[i].tall);
         if (expected[i].wide) {
             // The picture slides within its frame, to its last column.
             add.scrl[1]->setValue(add.scrl[1]->maximum());
-            QCOMPARE(add.img->x(), -(8000 - galleryDialog::frameSize().width() + 20));
+            QCOMPARE(add.img->x(), -(add.img->width() - galleryDialog::frameSize().width() + 20));
             add.scrl[0]->setValue(100);
             QCOMPARE(add.img->y(), -100);
         }
@@ -314,7 +331,7 @@ void TestEntryDialogs::productIsAddedThenModified() {
         m_ui->files.enqueue(photo);
         add.cmd_view->click();
         QCOMPARE(add.pictureName(), QStringLiteral("cup.jpg"));
-        // The viewer shows it at its own size, scrolling where the screen is smaller.
+        // The viewer shows it at its own size, shrunk where the screen is smaller.
         QSize shown;
         int scrollMax = 0;
         onModal<insDataFrm_img>([&](insDataFrm_img* viewer) {
@@ -323,8 +340,9 @@ void TestEntryDialogs::productIsAddedThenModified() {
             viewer->cmd_cancel->click();
         });
         add.cmd_actual->click();
-        QCOMPARE(shown, QSize(2400, 1800));
-        QVERIFY(scrollMax > 0);
+        const QSize room = workWindow::screenRoom(&add);
+        QVERIFY(shown.width() <= room.width() && shown.height() <= room.height());
+        QCOMPARE(scrollMax, 0);
 
         add.txt_Name->setText("  Tom's cup ");
         add.txt_spec->setText("5'");
@@ -401,6 +419,151 @@ void TestEntryDialogs::modifyingAGoneRecordSaysSo() {
     QCOMPARE(m_ui->last().title, title);
     QVERIFY(!d->isVisible());
     QCOMPARE(sitedb::query("SELECT * FROM content01").rows.size(), key == "fst_1" ? 0 : 1);
+}
+
+void TestEntryDialogs::longNamesAreShortenedInLabels_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("news") << "news";
+    QTest::newRow("gallery") << "imgs";
+}
+
+void TestEntryDialogs::longNamesAreShortenedInLabels() {
+    QFETCH(QString, kind);
+    // A camera export with a 185-character name.
+    const QString name = QString(181, u'n') + QStringLiteral(".png");
+    const QString path = picture("long", name, {40, 30}, Qt::yellow);
+    std::unique_ptr<entryDialog> d;
+    if (kind == u"news")
+        d = std::make_unique<insDatafrm_news>(Target{"fst_1", "新闻"});
+    else
+        d = std::make_unique<insDataFrm_imgs>(Target{"fst_1", "相册"});
+    auto* label = d->findChild<nameLabel*>("lbl_imgName");
+    QVERIFY(label);
+    d->show();
+    const int minimum = d->minimumSizeHint().width();
+    m_ui->files.enqueue(path);
+    d->findChild<QPushButton*>("cmd_img")->click();
+    QVERIFY(m_ui->messages.isEmpty());
+    // The dialog does not grow: the label shows what fits, the tool-tip the whole name.
+    QCOMPARE(d->minimumSizeHint().width(), minimum);
+    QVERIFY(d->sizeHint().width() <= workWindow::screenRoom(d.get()).width());
+    QVERIFY(d->width() <= workWindow::screenRoom(d.get()).width());
+    QCOMPARE(label->toolTip(), name);
+    QVERIFY(label->text() != name && label->text().contains(QChar(0x2026)));
+    QVERIFY(label->text().endsWith(QStringLiteral(".png")));
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+    // What is stored is the whole name.
+    d->findChild<QLineEdit*>("txt_title")->setText("长名字");
+    d->OKButton->click();
+    QCOMPARE(d->result(), int(QDialog::Accepted));
+    const sitedb::Row r = record(lastRecordId().toLongLong());
+    QCOMPARE(r.text(kind == u"news" ? "value04" : "value02"), name);
+}
+
+void TestEntryDialogs::enterAndTabMoveOn_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::newRow("news title, Enter") << "news"
+                                       << "txt_title" << int(Qt::Key_Return);
+    QTest::newRow("news title, keypad Enter") << "news"
+                                              << "txt_title" << int(Qt::Key_Enter);
+    QTest::newRow("gallery caption, Enter") << "imgs"
+                                            << "txt_title" << int(Qt::Key_Return);
+    QTest::newRow("news body, Tab") << "news"
+                                    << "txt_content" << int(Qt::Key_Tab);
+}
+
+void TestEntryDialogs::enterAndTabMoveOn() {
+    QFETCH(QString, kind);
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    std::unique_ptr<entryDialog> d;
+    if (kind == u"news")
+        d = std::make_unique<insDatafrm_news>(Target{"fst_1", "新闻"});
+    else
+        d = std::make_unique<insDataFrm_imgs>(Target{"fst_1", "相册"});
+    d->show();
+    d->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d.get()));
+    QWidget* w = d->findChild<QWidget*>(box);
+    QVERIFY(w);
+    w->setFocus();
+    QTRY_VERIFY(w->hasFocus());
+    QTest::keyClicks(w, QStringLiteral("half"));
+    QTest::keyClick(w, Qt::Key(key));
+    // Nothing is stored half typed; the typing goes on in the next box.
+    QVERIFY(d->isVisible());
+    QVERIFY(m_ui->messages.isEmpty());
+    QVERIFY(sitedb::query("SELECT * FROM content01").isEmpty());
+    QVERIFY(!w->hasFocus());
+    QVERIFY(d->focusWidget() && d->focusWidget() != w);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        QCOMPARE(edit->text(), QStringLiteral("half"));
+    else
+        QCOMPARE(qobject_cast<QPlainTextEdit*>(w)->toPlainText(), QStringLiteral("half"));
+    if (kind == u"news" && box == u"txt_title")
+        QVERIFY(static_cast<insDatafrm_news*>(d.get())->myDate1->isAncestorOf(d->focusWidget()));
+}
+
+void TestEntryDialogs::bigPhotosAreReadAtTheSizeShown_data() {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("gallery modify dialog") << "imgsMod";
+    QTest::newRow("product modify dialog's viewer") << "prodMod";
+    QTest::newRow("product add dialog's viewer") << "prod";
+}
+
+void TestEntryDialogs::bigPhotosAreReadAtTheSizeShown() {
+    QFETCH(QString, where);
+    const QSize photo(4800, 3600);
+    const QString path = picture("cam", "BIG.JPG", photo, QColor(80, 120, 40));
+    QVERIFY(QFile::copy(path, work() + "BIG.JPG"));
+    if (where == u"imgsMod") {
+        const qint64 id =
+            addRecord("content01", "firstCatalog", "相册", {"大图", "BIG.JPG", "BIG_small.bmp"});
+        insDataFrm_imgsMod mod(Target{"fst_1", "相册", id});
+        // The frame holds the picture as large as the screen shows it, never the 17
+        // megapixels read in full.
+        const QSize held = mod.img->image().size();
+        QCOMPARE(held, shownIn(photo, mod.actualBound()));
+        QVERIFY(mod.actualBound().width() <= workWindow::screenRoom(&mod).width());
+        QCOMPARE(mod.img->size(), held);
+        QCOMPARE(mod.scrl[0]->isVisibleTo(&mod),
+                 held.height() > galleryDialog::frameSize().height());
+        return;
+    }
+    const qint64 id =
+        addRecord("content01", "firstCatalog", "产品", {"杯", "", "", "", "BIG.JPG", ""});
+    std::unique_ptr<productDialog> d;
+    if (where == u"prodMod") {
+        auto* mod = new insDataFrm_prodMod(Target{"fst_1", "产品", id});
+        d.reset(mod);
+        d->show();
+        QTRY_VERIFY_WITH_TIMEOUT(mod->isLoaded(), 30000);
+    } else {
+        d = std::make_unique<insDataFrm_prod>(Target{"fst_1", "产品"});
+        d->show();
+        m_ui->files.enqueue(path);
+        d->cmd_view->click();
+    }
+    // The preview holds no more than its box.
+    QVERIFY(d->img_prod->pixmap().width() <= productDialog::previewSize().width());
+    QVERIFY(d->img_prod->pixmap().height() <= productDialog::previewSize().height());
+    QSize held, window, view;
+    onModal<insDataFrm_img>([&](insDataFrm_img* viewer) {
+        held = viewer->img_prod->image().size();
+        window = viewer->size();
+        view = viewer->area->viewport()->size();
+        viewer->cmd_cancel->click();
+    });
+    d->cmd_actual->click();
+    const QSize room = workWindow::screenRoom(d.get());
+    QVERIFY2(held.width() <= room.width() && held.height() <= room.height(),
+             qPrintable(QStringLiteral("%1×%2").arg(held.width()).arg(held.height())));
+    QVERIFY(held.width() * photo.height() == held.height() * photo.width() ||
+            qAbs(held.width() - held.height() * photo.width() / photo.height()) <= 1);
+    QVERIFY(window.width() <= room.width() && window.height() <= room.height());
+    QVERIFY(held.width() <= view.width() && held.height() <= view.height());
 }
 
 QTEST_MAIN(TestEntryDialogs)

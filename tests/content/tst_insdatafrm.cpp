@@ -65,6 +65,9 @@ private Q_SLOTS:
     void refreshShowsTheDesignersTree();
     void rightClickKeepsThePickedNode();
     void theFrameRefreshesAfterEveryDesignerChange();
+    void storedMarkupIsShownAsText();
+    void folderPutsTheLastPageAway_data();
+    void folderPutsTheLastPageAway();
 
 private:
     insDataFrm* open();
@@ -734,6 +737,73 @@ void TestInsDataFrm::theFrameRefreshesAfterEveryDesignerChange() {
     emit designer->catalogChanged();
     QVERIFY(catalogTree::findByText(content->tvw_nav, "后来的"));
     sitedb::close();
+}
+
+void TestInsDataFrm::storedMarkupIsShownAsText() {
+    // A title that would pick its own record (and so arm "删除数据") if the page ran it.
+    const qint64 id = addRecord("content01", "firstCatalog", "页_news", {"x"});
+    const QString title = QStringLiteral("<img src=x onerror=\"getID(%1)\"><b>粗</b>").arg(id);
+    QVERIFY(sitedb::exec("UPDATE content01 SET value01=? WHERE ID=?", {title, id}));
+    open();
+    pick("页_news");
+    QTRY_VERIFY_WITH_TIMEOUT(listBody().contains("粗"), 20000);
+    QCOMPARE(pageScript(m_frm->webMultiData->page(),
+                        "document.querySelectorAll('#editID img, #editID b').length")
+                 .toInt(),
+             0);
+    QVERIFY(pageScript(m_frm->webMultiData->page(), "document.getElementById('editID').innerText")
+                .toString()
+                .contains(title));
+    QVERIFY(m_frm->currID().isEmpty());
+    m_frm->cmd_addData[1]->click();
+    QCOMPARE(m_ui->lastText(), QStringLiteral("当前没有选择数据！"));
+    QCOMPARE(mdl_ins::loadRecords("fst_1", "页_news").rows.size(), 1);
+}
+
+void TestInsDataFrm::folderPutsTheLastPageAway_data() {
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QStringList>("record");
+    QTest::newRow("picture-text page") << "页_imgTxt01" << QStringList{"标题", "正文", "", ""};
+    QTest::newRow("big picture page") << "页_bigImg" << QStringList{""};
+    QTest::newRow("news list") << "页_news" << QStringList{"新闻一", "2026-05-01"};
+    QTest::newRow("free page") << "页_adv" << QStringList{"<p>自由页</p>"};
+}
+
+void TestInsDataFrm::folderPutsTheLastPageAway() {
+    QFETCH(QString, node);
+    QFETCH(QStringList, record);
+    addRecord("content01", "firstCatalog", node, record);
+    open();
+    pick(node);
+    QVERIFY(m_ui->messages.isEmpty());
+    pick("栏目");
+    QVERIFY(m_ui->messages.isEmpty());
+    QCOMPARE(m_frm->statusText(2), QStringLiteral("显示格式：（该栏目是父节点）"));
+    // Nothing of the last page is left to act on: no box, no picture button, no record
+    // button, no save.
+    QVERIFY(m_frm->webBer->isVisible());
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_frm->pic_edit), static_cast<QWidget*>(m_frm->webMultiData),
+          static_cast<QWidget*>(m_frm->advEditer)})
+        QVERIFY2(!page->isVisible() && !page->isEnabled(), qPrintable(page->objectName()));
+    QVERIFY(m_frm->txt_title->text().isEmpty());
+    QVERIFY(m_frm->txt_content->toPlainText().isEmpty());
+    for (QPushButton* b : m_frm->cmd_addData)
+        QVERIFY(!b->isEnabled());
+    QVERIFY(!m_frm->cmd_ok->isEnabled());
+    // A picture cannot be chosen for the page that is not shown.
+    const QString chosen = picture(m_outside->path(), "stray.jpg", 40, 30);
+    m_ui->files.enqueue(chosen);
+    m_frm->cmd_img_Click(0);
+    QVERIFY(!QFile::exists(workspace::currImgPath() + "stray.jpg"));
+    QVERIFY(m_frm->txt_img[0]->text().isEmpty());
+    QVERIFY(!mdl_ins::dataChanged);
+
+    // The file's page comes back whole when it is picked again.
+    pick(node);
+    QVERIFY(m_frm->webMultiData->isEnabled() && m_frm->pic_edit->isEnabled() &&
+            m_frm->advEditer->isEnabled());
+    QVERIFY(!m_frm->webBer->isVisible());
 }
 
 QTEST_MAIN(TestInsDataFrm)

@@ -73,7 +73,23 @@ void TestMdlIns::listMarkup_data() {
     QTest::newRow("news, two records newest first")
         << "news"
         << QList<QStringList>{{"开业&nbsp;大吉", "2026-01-02", "正文"}, {"招聘", "2026-03-04"}}
-        << newsHead + row(2, {"招聘", "2026-03-04"}) + row(1, {"开业&nbsp;大吉", "2026-01-02"});
+        << newsHead + row(2, {"招聘", "2026-03-04"}) + row(1, {"开业&amp;nbsp;大吉", "2026-01-02"});
+    // Stored titles are text: markup typed into one is shown, never run in the list page.
+    QTest::newRow("news, script in the title and the date")
+        << "news"
+        << QList<QStringList>{{"<img src=x onerror=\"getID(1);document.forms[0].ID.click()\">",
+                               "</td></tr></table><script>getID(1)</script>"}}
+        << newsHead +
+               row(1,
+                   {"&lt;img src=x onerror=&quot;getID(1);document.forms[0].ID.click()&quot;&gt;",
+                    "&lt;/td&gt;&lt;/tr&gt;&lt;/table&gt;&lt;script&gt;getID(1)&lt;/script&gt;"});
+    QTest::newRow("imgs, caption closing the cell")
+        << "imgs" << QList<QStringList>{{"a</td><td onclick=x>b", "p'q.jpg"}}
+        << imgsHead + row(1, {"a&lt;/td&gt;&lt;td onclick=x&gt;b", "p'q.jpg"});
+    QTest::newRow("products, markup in every cell")
+        << "prod03" << QList<QStringList>{{"<b>杯</b>", "<i>", "&amp;", "<svg onload=x>"}}
+        << prodHead +
+               row(1, {"&lt;b&gt;杯&lt;/b&gt;", "&lt;i&gt;", "&amp;amp;", "&lt;svg onload=x&gt;"});
     QTest::newRow("news, none") << "news" << QList<QStringList>{}
                                 << newsHead +
                                        "<tr bgcolor=white><td colspan=3 height=30><font color=red>"

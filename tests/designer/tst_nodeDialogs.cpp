@@ -8,6 +8,7 @@
 #include "fixture.h"
 #include "scriptedUi.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -16,6 +17,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
+#include <QtTest/qtestspontaneevent.h>
 
 using mdl_dgnFrm::twips;
 
@@ -29,6 +32,8 @@ private Q_SLOTS:
     void exactlyOneTileIsSelected_data();
     void exactlyOneTileIsSelected();
     void scrollingMovesTheTiles();
+    void theWheelScrollsThePicker_data();
+    void theWheelScrollsThePicker();
     void tileWithoutItsPictureStillWorks();
     void productLists();
     void emptyProductListsStayQuiet();
@@ -341,6 +346,41 @@ void TestNodeDialogs::failingStatementIsReported() {
     QCOMPARE(m_ui->last().icon, QMessageBox::Critical);
     QVERIFY(dlg.isVisible());
     QCOMPARE(m_frm->mNode->childCount(), 2);
+}
+
+void TestNodeDialogs::theWheelScrollsThePicker_data() {
+    QTest::addColumn<QString>("over"); // the panel, or a part of tile 4
+    QTest::newRow("panel") << "Picture1";
+    QTest::newRow("tile picture") << "img";
+    QTest::newRow("tile option") << "opt";
+}
+
+void TestNodeDialogs::theWheelScrollsThePicker() {
+    QFETCH(QString, over);
+    dgnFrm_addFile dlg(m_frm);
+    dlg.show();
+    QWidget* target = over == u"Picture1" ? static_cast<QWidget*>(dlg.Picture1)
+                                          : dlg.disModelObj[4]->findChild<QWidget*>(over);
+    QVERIFY(target);
+    const int tileTop = dlg.disModelObj[4]->y();
+    const auto wheel = [target](int delta) {
+        QWheelEvent e(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), {}, {0, delta},
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        // As the mouse gives it: a wheel the widget under the mouse leaves goes to its parent.
+        QSpontaneKeyEvent::setSpontaneous(&e);
+        qApp->notify(target, &e);
+    };
+    wheel(-120);
+    QVERIFY(dlg.vscrl->value() > 0);
+    QCOMPARE(dlg.disModelObj[4]->y(), tileTop - dlg.vscrl->value());
+    // Far down it stops at the end; back up it returns to the top.
+    for (int i = 0; i < 20; ++i)
+        wheel(-120);
+    QCOMPARE(dlg.vscrl->value(), dlg.vscrl->maximum());
+    for (int i = 0; i < 20; ++i)
+        wheel(120);
+    QCOMPARE(dlg.vscrl->value(), 0);
+    QCOMPARE(dlg.disModelObj[4]->y(), tileTop);
 }
 
 QTEST_MAIN(TestNodeDialogs)
