@@ -160,11 +160,10 @@ public:
     void reply(const QByteArray& tag, const QString& payload = {}) {
         send(tag + gbk::encode(payload));
     }
-    // A refusal the user reads: the failure, then what failed.
-    void refuse(const QString& why) {
-        reply(kErr);
-        reply(kSystem, why);
-    }
+    // A refusal the user reads: one system message saying what failed. A client acts on
+    // the first tag it finds in what one read brings and shows the rest as text, so a
+    // refusal carries no second tag.
+    void refuse(const QString& why) { reply(kSystem, why); }
 
     // Starts the time-out that fits the connection's state again.
     void rearm() {
@@ -821,9 +820,9 @@ void HostingServer::announceUpload(Session* s, const QString& payload) {
         Q_EMIT logLine(QStringLiteral("refused an upload of %1 bytes from %2: above the site quota")
                            .arg(size)
                            .arg(s->account));
-        s->refuse(QStringLiteral("上传被拒绝：压缩包大小 %1 字节，超过站点空间限额 %2 MB。")
+        s->refuse(QStringLiteral("上传被拒绝：压缩包大小 %1 字节，超过站点空间限额 %2。")
                       .arg(size)
-                      .arg(double(m_options.quotas.siteBytes) / (1 << 20), 0, 'f', 0));
+                      .arg(sizeText(m_options.quotas.siteBytes)));
         return;
     }
     if (m_publishing.contains(s->account)) {

@@ -89,8 +89,6 @@ const QList<LimitOption>& limitOptions() {
          {}, [](O& o) -> int& { return o.quotas.entries; }},
         {"max-file-size", LimitOption::Bytes, 1, "Most bytes one file of an upload may unpack to",
          [](O& o) -> qint64& { return o.quotas.entryBytes; }},
-        {"max-ratio", LimitOption::Count, 1, "Most bytes a file above 1 MB may unpack to per "
-         "compressed byte", {}, [](O& o) -> int& { return o.quotas.ratio; }},
         {"max-connections", LimitOption::Count, 1, "Most connections in all", {},
          [](O& o) -> int& { return o.maxConnections; }},
         {"max-per-address", LimitOption::Count, 1, "Most connections from one address", {},

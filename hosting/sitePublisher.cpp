@@ -28,14 +28,6 @@ bool isPlainName(const QString& name) {
     return true;
 }
 
-QString sizeText(qint64 bytes) {
-    if (bytes >= (qint64(1) << 20) && bytes % (qint64(1) << 20) == 0)
-        return QString::number(bytes >> 20) + QStringLiteral(" MB");
-    if (bytes >= 1024 && bytes % 1024 == 0)
-        return QString::number(bytes >> 10) + QStringLiteral(" KB");
-    return QString::number(bytes) + QStringLiteral(" 字节");
-}
-
 QString siteLimit(const Quotas& q) {
     return QStringLiteral("站点解压后超过空间限额 ") + sizeText(q.siteBytes);
 }
@@ -60,8 +52,10 @@ struct Unpacker {
     }
     bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
 
-    // Extracts every entry of `file` into `folder`.
-    bool extractAll(const QString& file, const QString& folder, bool requireDatabase) {
+    // Extracts every entry of `file` into `folder`. A refusal names an entry as it lay in the
+    // user's working folder: `shownFolder` followed by its name.
+    bool extractAll(const QString& file, const QString& folder, bool requireDatabase,
+                    const QString& shownFolder = {}) {
         int code = 0;
         Archive a;
         a.za = zip_open(QFile::encodeName(file).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
@@ -80,23 +74,23 @@ struct Unpacker {
         for (zip_int64_t i = 0; i < n; ++i) {
             zip_stat_t st;
             if (zip_stat_index(a.za, static_cast<zip_uint64_t>(i), 0, &st) != 0 ||
-                !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE) ||
-                !(st.valid & ZIP_STAT_COMP_SIZE))
+                !(st.valid & ZIP_STAT_NAME) || !(st.valid & ZIP_STAT_SIZE))
                 return refuse(QStringLiteral("压缩包已损坏"));
             const QString name = QString::fromUtf8(st.name);
             if (name.endsWith(u'/'))
                 continue; // a folder entry: nothing to write
             if (!isPlainName(name))
-                return refuse(QStringLiteral("压缩包中的文件名无效：") + name);
+                return refuse(QStringLiteral("压缩包中的文件名无效：") + shownFolder + name);
             if (name.compare(siteDatabaseName, Qt::CaseInsensitive) == 0)
                 hasDatabase = true;
             const qint64 size = qint64(qMin<zip_uint64_t>(st.size, zip_uint64_t(1) << 62));
-            if (size > quotas.entryBytes)
+            // The pictures' archive only holds files of the user's: each of them is held to
+            // the file quota as it is unpacked, and named as it lay in the working folder.
+            const bool picturesArchive =
+                requireDatabase && name.compare(u"images.zip", Qt::CaseInsensitive) == 0;
+            if (size > quotas.entryBytes && !picturesArchive)
                 return refuse(QStringLiteral("文件 %1 解压后超过单个文件限额 %2")
-                                  .arg(name, sizeText(quotas.entryBytes)));
-            if (size > quotas.ratioFreeBytes &&
-                size / qMax<qint64>(1, qint64(st.comp_size)) >= quotas.ratio)
-                return refuse(QStringLiteral("文件 %1 的压缩比超过限额 %2:1").arg(name).arg(quotas.ratio));
+                                  .arg(shownFolder + name, sizeText(quotas.entryBytes)));
             announced += size;
             if (announced > quotas.siteBytes)
                 return refuse(siteLimit(quotas));
@@ -110,13 +104,14 @@ struct Unpacker {
             if (cancelled())
                 return refuse(QStringLiteral("服务器正在停止"));
             const QString name = QString::fromUtf8(st.name);
+            const QString shown = shownFolder + name;
             zip_file_t* zf = zip_fopen_index(a.za, st.index, 0);
             if (!zf)
-                return refuse(QStringLiteral("无法读取压缩包中的文件：") + name);
+                return refuse(QStringLiteral("无法读取压缩包中的文件：") + shown);
             QFile out(folder + name);
             if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
                 zip_fclose(zf);
-                return refuse(QStringLiteral("无法写入文件：") + name);
+                return refuse(QStringLiteral("无法写入文件：") + shown);
             }
             // The bytes as they come out: never more than the archive said, so that
             // sizes it lies about cannot get past the quotas checked above.
@@ -127,7 +122,7 @@ struct Unpacker {
                 const zip_int64_t got =
                     zip_fread(zf, buf.data(), static_cast<zip_uint64_t>(buf.size()));
                 if (got < 0) {
-                    ok = refuse(QStringLiteral("压缩包已损坏：") + name);
+                    ok = refuse(QStringLiteral("压缩包已损坏：") + shown);
                     break;
                 }
                 if (got == 0)
@@ -135,7 +130,7 @@ struct Unpacker {
                 written += got;
                 r.bytes += got;
                 if (written > said) {
-                    ok = refuse(QStringLiteral("压缩包已损坏：") + name);
+                    ok = refuse(QStringLiteral("压缩包已损坏：") + shown);
                     break;
                 }
                 if (r.bytes > quotas.siteBytes) {
@@ -143,7 +138,7 @@ struct Unpacker {
                     break;
                 }
                 if (out.write(buf.constData(), got) != got) {
-                    ok = refuse(QStringLiteral("无法写入文件：") + name + QStringLiteral("：") +
+                    ok = refuse(QStringLiteral("无法写入文件：") + shown + QStringLiteral("：") +
                                 out.errorString());
                     break;
                 }
@@ -156,7 +151,7 @@ struct Unpacker {
             if (!ok)
                 return false;
             if (written != said)
-                return refuse(QStringLiteral("压缩包已损坏：") + name);
+                return refuse(QStringLiteral("压缩包已损坏：") + shown);
             ++r.files;
         }
         return true;
@@ -170,6 +165,14 @@ QString withoutSlash(QString path) {
 }
 
 } // namespace
+
+QString sizeText(qint64 bytes) {
+    if (bytes >= (qint64(1) << 20) && bytes % (qint64(1) << 20) == 0)
+        return QString::number(bytes >> 20) + QStringLiteral(" MB");
+    if (bytes >= 1024 && bytes % 1024 == 0)
+        return QString::number(bytes >> 10) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" 字节");
+}
 
 UnpackResult unpackArchive(const QString& archive, const QString& folder, const Quotas& quotas,
                            const std::atomic_bool* cancel) {
@@ -186,7 +189,8 @@ UnpackResult unpackArchive(const QString& archive, const QString& folder, const 
             r.error = QStringLiteral("无法建立图片文件夹");
             return r;
         }
-        if (!u.extractAll(f.absoluteFilePath(), dir + QStringLiteral("images/"), false))
+        if (!u.extractAll(f.absoluteFilePath(), dir + QStringLiteral("images/"), false,
+                          QStringLiteral("images/")))
             return r;
         break;
     }

@@ -22,11 +22,14 @@ struct Quotas {
     int entries = 20000;
     // One file.
     qint64 entryBytes = qint64(256) << 20;
-    // The most bytes a file may unpack to per compressed byte; files up to
-    // `ratioFreeBytes` may compress better.
-    int ratio = 200;
-    qint64 ratioFreeBytes = qint64(1) << 20;
 };
+// How well a file compresses is no limit: a flat picture packs a thousandfold and is still
+// an ordinary file. What an archive may unpack to is bounded by the sizes it announces,
+// which must stay within the quotas before a byte is written and which no file may outgrow
+// as it comes out.
+
+// A quota as the user reads it: "1 MB", "512 KB", "1000 字节".
+QString sizeText(qint64 bytes);
 
 struct UnpackResult {
     bool ok = false;

@@ -5,6 +5,8 @@
 #include "sitedb/sitedb.h"
 
 #include <QHostAddress>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QUrl>
 
@@ -73,6 +75,14 @@ Reply classify(const QString& text) {
             return reply;
     }
     return Reply::None;
+}
+
+QString uploadVerdictText(const QString& text) {
+    QString s = text;
+    s.remove(tag::systemmsg);
+    s.remove(tag::errMsg);
+    s.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
+    return s.trimmed();
 }
 
 QString systemMessageText(const QString& text) {
@@ -155,8 +165,24 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
         a.text.remove(tag::getversion);
         break;
     }
+    case Reply::Logout:
+        // A refusal that gives a reason (a locked account) is told in the service's words;
+        // a bare one means a wrong account number or password.
+        a.text = text;
+        a.text.remove(tag::logout);
+        a.text = a.text.trimmed();
+        break;
     case Reply::SystemMsg:
-        a.text = systemMessageText(text);
+        // While an upload waits for the go-ahead or for the service's word on the archive,
+        // a system message is that word.
+        a.uploadVerdict = st.announced || st.awaitingVerdict;
+        if (!a.uploadVerdict) {
+            a.text = systemMessageText(text);
+            break;
+        }
+        a.uploadRefused = std::exchange(st.announced, false);
+        st.awaitingVerdict = false;
+        a.text = uploadVerdictText(text);
         break;
     case Reply::SendFileInfo:
         st.uploading = true;
@@ -164,9 +190,9 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
         break;
     case Reply::ErrMsg:
         a.uploadRefused = std::exchange(st.announced, false);
+        st.awaitingVerdict = false;
         break;
     case Reply::None:
-    case Reply::Logout:
     case Reply::ModPwd:
     case Reply::SelectTemplate:
         break;
@@ -175,7 +201,10 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
 }
 
 std::optional<ServerAddress> parseServerAddress(const QString& text) {
-    const QString t = text.trimmed();
+    // What a Chinese input method types for ":", "." and digits (full-width forms, "。")
+    // counts as the plain characters.
+    QString t = text.normalized(QString::NormalizationForm_KC).trimmed();
+    t.replace(u'。', u'.');
     if (t.isEmpty())
         return std::nullopt;
     ServerAddress addr;
@@ -213,6 +242,28 @@ std::optional<ServerAddress> parseServerAddress(const QString& text) {
         *targets[i] = static_cast<quint16>(port);
     }
     return addr;
+}
+
+namespace {
+// The user's own settings of the client.
+QString userSettingsFile() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/orvane/orvane.conf");
+}
+const QString kServerAddressKey = QStringLiteral("server/address");
+} // namespace
+
+QString lastServerAddress() {
+    const QString kept =
+        QSettings(userSettingsFile(), QSettings::IniFormat).value(kServerAddressKey).toString();
+    return parseServerAddress(kept) ? kept.trimmed() : defaultServerAddress;
+}
+
+void rememberServerAddress(const QString& text) {
+    if (!parseServerAddress(text))
+        return;
+    QSettings settings(userSettingsFile(), QSettings::IniFormat);
+    settings.setValue(kServerAddressKey, text.trimmed());
 }
 
 QString siteBaseAddress(const ServerAddress& server) {

@@ -64,6 +64,8 @@ struct State {
     // From the size announcement to the archive's last byte no other message may go out:
     // the service would take it for the start of the archive.
     bool archivePending() const { return announced || uploading; }
+    // The archive went out whole; the service's word on it (published or refused) is to come.
+    bool awaitingVerdict = false;
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };
@@ -110,6 +112,9 @@ struct Action {
     // The service answered the size announcement with a failure: it did not take the
     // upload (a short name it does not know, for one).
     bool uploadRefused = false;
+    // The system message is the service's word on the upload announced or sent: `text`
+    // keeps the file and site names as they were written.
+    bool uploadVerdict = false;
     // Why the handling failed; the state was left as it was.
     QString error;
 };
@@ -126,6 +131,9 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName,
 
 // The text of a system message as shown: tag removed, "<br>" as line breaks, lower case.
 QString systemMessageText(const QString& text);
+// The service's word on an upload as shown: the same, with the letters as the service wrote
+// them (it names the user's files), and no tag left in it.
+QString uploadVerdictText(const QString& text);
 
 // Whether the notice is shown, from the "flag||date" setting `field06`: always when the
 // flag is 0, otherwise once the date lies `noticeQuietDays` days or more back. No value,
@@ -136,13 +144,20 @@ QString noticeSetting(bool hide, const QDate& today);
 
 // The server address box: "host", "host:port" or "host:port:httpport" ("[v6]:port" and
 // "[v6]:port:httpport" for IPv6 addresses): the host, the port of the connection and the
-// port its published sites are served on.
+// port its published sites are served on. Full-width colons, digits and full stops, as a
+// Chinese input method types them, read as the plain ones.
 struct ServerAddress {
     QString host;
     quint16 port = defaultPort;
     quint16 httpPort = defaultHttpPort;
 };
 std::optional<ServerAddress> parseServerAddress(const QString& text);
+
+// The address box's text that last reached a server, kept for the user (in the user's own
+// settings, not in the installation, so that it outlives a restore); the box starts with
+// it, or with the default server when there is none.
+QString lastServerAddress();
+void rememberServerAddress(const QString& text);
 
 // The published sites' base address on a server, "http://host:httpport/": the published
 // address is the base followed by the short name. For a text of the address box that is no

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTcpSocket>
@@ -74,7 +75,7 @@ void updataFrm::buildControls() {
     txt_url = named(new QLineEdit, "txt_url");
     txt_url->setReadOnly(true);
     cmd_browser = named(new QPushButton(QStringLiteral("浏览")), "cmd_browser");
-    txt_severIP = named(new QLineEdit(mdl_upData::defaultServerAddress), "txt_severIP");
+    txt_severIP = named(new QLineEdit(mdl_upData::lastServerAddress()), "txt_severIP");
     txt_severIP->setToolTip(QStringLiteral("主机、主机:端口 或 主机:端口:网页端口（端口默认 %1，网页端口默认 %2）")
                                 .arg(mdl_upData::defaultPort)
                                 .arg(mdl_upData::defaultHttpPort));
@@ -202,6 +203,7 @@ void updataFrm::load() {
     st.siteNameSet = false;
     st.pendingSiteName.clear();
     st.announced = false;
+    st.awaitingVerdict = false;
     st.socket = sckClient;
 
     showPublishedAddress();
@@ -318,10 +320,14 @@ void updataFrm::cmd_changeWebName_Click() {
 }
 
 void updataFrm::cmd_browser_Click() {
-    const QUrl url = QUrl::fromUserInput(txt_url->text());
-    if (!url.isValid() || !ui::openUrl(url))
-        ui::message(this, QStringLiteral("无法打开网址：") + txt_url->text(), kNotice,
-                    QMessageBox::Critical);
+    const QString address = txt_url->text();
+    const QUrl url = QUrl::fromUserInput(address);
+    if (url.isValid() && ui::openUrl(url))
+        return;
+    // With no browser to start, the address stands in a box where it can be copied.
+    ui::askText(this, kNotice,
+                QStringLiteral("无法启动浏览器。请复制下面的网址，粘贴到浏览器的地址栏中打开："),
+                address);
 }
 
 void updataFrm::txt_newpwd_Change() {
@@ -359,6 +365,7 @@ void updataFrm::cmd_connSever_Click() {
     }
     closeSocket();
     setPanel(1, QStringLiteral("正在和服务器建立连接..."));
+    m_connectingTo = txt_severIP->text();
     sckClient->connectToHost(addr->host, addr->port);
     cmd_connSever->setEnabled(false);
     cmd_disconn->setEnabled(true);
@@ -376,6 +383,7 @@ void updataFrm::connectionEnded() {
     mdl_upData::State& st = mdl_upData::state();
     st.loggedIn = false;
     st.announced = false;
+    st.awaitingVerdict = false;
     // Nothing is left to time out or to ask for.
     Timer_sck->stop();
     timer_verion->stop();
@@ -391,6 +399,7 @@ void updataFrm::connectionEnded() {
 
 void updataFrm::sckClient_Connect() {
     setPanel(1, QStringLiteral("已与服务器建立连接"));
+    mdl_upData::rememberServerAddress(m_connectingTo);
     const mdl_upData::State& st = mdl_upData::state();
     if (!st.storedAccountNo.trimmed().isEmpty())
         sendMsg(mdl_upData::loginMessage(txt_accountNo->text(), txt_pwd->text()));
@@ -423,6 +432,11 @@ void updataFrm::sckClient_Error() {
 
 void updataFrm::sckClient_DataArrival() {
     using mdl_upData::Reply;
+    // One answer at a time: what arrives while the box of an earlier one is open waits until
+    // the user has closed it, so the boxes close in the order the answers came.
+    if (m_holdReplies)
+        return;
+    const QScopedValueRollback hold(m_holdReplies, true);
     mdl_upData::State& st = mdl_upData::state();
     const QByteArray data = sckClient->readAll();
     if (data.isEmpty())
@@ -430,6 +444,7 @@ void updataFrm::sckClient_DataArrival() {
     const mdl_upData::Action a = mdl_upData::onServerData(data, st, txt_webName->text());
     if (!a.error.isEmpty()) {
         ui::message(this, a.error);
+        readHeldReplies();
         return;
     }
     switch (a.reply) {
@@ -443,8 +458,8 @@ void updataFrm::sckClient_DataArrival() {
         setPanel(1, QStringLiteral("登陆服务器失败！"));
         cmd_connSever->setEnabled(true);
         closeSocket();
-        ui::message(this, QStringLiteral("帐号或密码错误，请重新登陆！"), kNotice,
-                    QMessageBox::Critical);
+        ui::message(this, a.text.isEmpty() ? QStringLiteral("帐号或密码错误，请重新登陆！") : a.text,
+                    kNotice, QMessageBox::Critical);
         break;
     case Reply::SiteName:
         if (txt_webName->text() != a.text)
@@ -473,6 +488,8 @@ void updataFrm::sckClient_DataArrival() {
             verFrm::instance()->parkServerMessage(a.text);
         break;
     case Reply::SystemMsg:
+        if (a.uploadRefused)
+            setPanel(2, QStringLiteral("服务器没有接受上传。"));
         ui::message(this, a.text, QStringLiteral("系统信息"));
         break;
     case Reply::SendFileInfo:
@@ -500,6 +517,10 @@ void updataFrm::sckClient_DataArrival() {
     case Reply::None:
         break;
     }
+    readHeldReplies();
+}
+
+void updataFrm::readHeldReplies() {
     // Data that came while a message box was open raises no new event of its own.
     if (sckClient->bytesAvailable() > 0)
         QTimer::singleShot(0, this, &updataFrm::sckClient_DataArrival);
@@ -607,7 +628,13 @@ void updataFrm::onSendComplete() {
     m_progressBytes = 0;
     st.uploading = false;
     st.archiveSize = 0;
+    st.awaitingVerdict = true;
     setPanel(2, QStringLiteral("数据传输完毕！"));
     cmd_updata->setEnabled(true);
-    ui::message(this, QStringLiteral("数据传输完毕！"));
+    {
+        // The service's word on the archive comes after this box, however soon it arrives.
+        const QScopedValueRollback hold(m_holdReplies, true);
+        ui::message(this, QStringLiteral("数据传输完毕！"));
+    }
+    readHeldReplies();
 }

@@ -84,6 +84,8 @@ private:
     void onSendComplete();
     // The connection is gone: no login, no transfer.
     void connectionEnded();
+    // Reads on what arrived while the answers were held.
+    void readHeldReplies();
     void setPanel(int panel, const QString& text);
 
     QFrame* m_frame = nullptr;
@@ -95,4 +97,8 @@ private:
     qint64 m_progressBytes = 0;
     int m_progressShift = 0;
     bool m_closingSocket = false;
+    // The address box's text the connection under way was made to.
+    QString m_connectingTo;
+    // A box about the service's answers is open: further answers wait in the socket.
+    bool m_holdReplies = false;
 };

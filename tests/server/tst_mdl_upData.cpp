@@ -16,6 +16,8 @@ private Q_SLOTS:
     void messageSplitOverTwoReads();
     void stateChanges_data();
     void stateChanges();
+    void answersKeepTheServiceWords_data();
+    void answersKeepTheServiceWords();
     void acceptedSiteNameIsStored();
     void takenSiteNameRestoresLastOne();
     void payloadsLoseTheirTagAndKeepChinese_data();
@@ -107,6 +109,52 @@ void TestMdlUpData::stateChanges() {
     // An answer to the announcement, either way, ends the wait for one.
     if (a.reply == Reply::SendFileInfo || a.reply == Reply::ErrMsg)
         QVERIFY(!st.announced);
+}
+
+void TestMdlUpData::answersKeepTheServiceWords_data() {
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<bool>("announced");
+    QTest::addColumn<bool>("sent"); // the archive went out, its verdict is awaited
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("verdict");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("system message") << "<#systemmsg#>Hello<br>World" << false << false
+                                    << "hello\nworld" << false << false;
+    QTest::newRow("announcement refused")
+        << "<#systemmsg#>上传被拒绝：压缩包大小 9 字节，超过站点空间限额 1 KB。" << true << false
+        << "上传被拒绝：压缩包大小 9 字节，超过站点空间限额 1 KB。" << true << true;
+    QTest::newRow("archive refused")
+        << "<#systemmsg#>上传被拒绝：文件 images/Top.JPG 解压后超过单个文件限额 1 MB<br>原来的站点保持不变。"
+        << false << true << "上传被拒绝：文件 images/Top.JPG 解压后超过单个文件限额 1 MB\n原来的站点保持不变。"
+        << true << false;
+    QTest::newRow("archive refused by an older server")
+        << "<#errMsg#><#systemmsg#>上传被拒绝：A.JPG" << false << true << "上传被拒绝：A.JPG" << true
+        << false;
+    QTest::newRow("published") << "<#systemmsg#>站点 Demo 已发布。" << false << true
+                               << "站点 Demo 已发布。" << true << false;
+    QTest::newRow("wrong password") << "<#logout#>" << false << false << "" << false << false;
+    QTest::newRow("locked account")
+        << "<#logout#>登录失败次数过多，该账号已被暂时锁定，请于 15 分钟后再试。" << false << false
+        << "登录失败次数过多，该账号已被暂时锁定，请于 15 分钟后再试。" << false << false;
+}
+
+void TestMdlUpData::answersKeepTheServiceWords() {
+    QFETCH(QString, data);
+    QFETCH(bool, announced);
+    QFETCH(bool, sent);
+    QFETCH(QString, text);
+    QFETCH(bool, verdict);
+    QFETCH(bool, refused);
+    mdl_upData::State st;
+    st.announced = announced;
+    st.awaitingVerdict = sent;
+    const mdl_upData::Action a = mdl_upData::onServerData(gbk::encode(data), st, {});
+    QCOMPARE(a.text, text);
+    QCOMPARE(a.uploadVerdict, verdict);
+    QCOMPARE(a.uploadRefused, refused);
+    // The word on the upload ends the wait for it.
+    if (verdict)
+        QVERIFY(!st.announced && !st.awaitingVerdict);
 }
 
 void TestMdlUpData::acceptedSiteNameIsStored() {
@@ -263,6 +311,11 @@ void TestMdlUpData::serverAddress_data() {
     QTest::newRow("no host") << ":1234" << false << "" << 0 << fallback;
     QTest::newRow("blank inside") << "a b" << false << "" << 0 << fallback;
     QTest::newRow("host no URL takes") << "a/b:1234" << true << "a/b" << 1234 << fallback;
+    // As a Chinese input method types them.
+    QTest::newRow("full-width colon and digits")
+        << "sites.example.cn：４３２１" << true << "sites.example.cn" << 4321 << "http://sites.example.cn:8080/";
+    QTest::newRow("ideographic full stops")
+        << "sites。example。cn:4321" << true << "sites.example.cn" << 4321 << "http://sites.example.cn:8080/";
 }
 
 void TestMdlUpData::serverAddress() {

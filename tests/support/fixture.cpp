@@ -47,6 +47,10 @@ TempInstall::TempInstall() {
             QDir(currentPath() + b).removeRecursively();
         QDir().mkpath(currentPath() + QStringLiteral("savedData"));
         workspace::setCurrentPath(currentPath());
+        // The user's own settings start empty as well, and never reach the real home folder.
+        const QString config = currentPath() + QStringLiteral(".config");
+        QDir().mkpath(config);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
     }
 }
 

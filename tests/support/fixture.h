@@ -7,7 +7,8 @@
 
 class TempInstall {
 public:
-    // Copies the installation data (not the programs) into a new temporary folder.
+    // Copies the installation data (not the programs) into a new temporary folder; the
+    // user's settings folder (XDG_CONFIG_HOME) is a new empty one inside it.
     TempInstall();
     // Closes the site database if this installation opened it, then removes the folder.
     ~TempInstall();
