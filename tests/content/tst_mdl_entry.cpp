@@ -2,6 +2,12 @@
 #include "contentRecord.h"
 #include "fixture.h"
 #include "sitedb/sitedb.h"
+#include "common/pictures.h"
+#include "common/workspace.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QPainter>
 
 #include <QTest>
 
@@ -17,6 +23,12 @@ private Q_SLOTS:
     void modifyingADeletedRecordBringsNothingBack();
     void thumbnail_data();
     void thumbnail();
+    void thumbnailNeverAnotherPictures_data();
+    void thumbnailNeverAnotherPictures();
+    void transparentPictureThumbOnWhite_data();
+    void transparentPictureThumbOnWhite();
+    void recordWithoutPictureStoresEmptyText_data();
+    void recordWithoutPictureStoresEmptyText();
 
 private:
     TempInstall* m_install = nullptr;
@@ -162,6 +174,136 @@ void TestMdlEntry::thumbnail() {
     QImage back;
     QVERIFY(back.load(path, "BMP"));
     QCOMPARE(back.size(), drawn.size());
+}
+
+// The gallery records stored ("picture=thumbnail") and the files of the working folder
+// decide which thumbnail a picture takes and whether it is there already.
+void TestMdlEntry::thumbnailNeverAnotherPictures_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("thumb");
+    QTest::addColumn<bool>("drawn");
+    const QStringList photo{"photo.jpg=photo_small.bmp"};
+    const QStringList files{"photo.jpg", "photo_small.bmp", "photo.final.jpg"};
+    QTest::newRow("beside the picture whose thumbnail has its name")
+        << photo << files << "photo.final.jpg" << "photo-2_small.bmp" << false;
+    QTest::newRow("the next name taken as well")
+        << (photo + QStringList{"photo-2.jpg=photo-2_small.bmp"}) << files << "photo.final.jpg"
+        << "photo-3_small.bmp" << false;
+    QTest::newRow("the same picture again") << photo << files << "photo.jpg"
+                                            << "photo_small.bmp" << true;
+    QTest::newRow("the same picture, its thumbnail gone")
+        << photo << QStringList{"photo.jpg"} << "photo.jpg" << "photo_small.bmp" << false;
+    QTest::newRow("a thumbnail two pictures share")
+        << QStringList{"a.jpg=a_small.bmp", "a.b.jpg=a_small.bmp"} << QStringList{"a_small.bmp"}
+        << "a.jpg" << "a-2_small.bmp" << false;
+    QTest::newRow("nothing stored") << QStringList{} << files << "photo.final.jpg"
+                                    << "photo_small.bmp" << false;
+}
+
+void TestMdlEntry::thumbnailNeverAnotherPictures() {
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, files);
+    QFETCH(QString, picture);
+    QFETCH(QString, thumb);
+    QFETCH(bool, drawn);
+    for (const QString& f : files) {
+        QFile file(workspace::currImgPath() + f);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    bool first = true; // the records spread over two levels
+    for (const QString& r : stored) {
+        QVERIFY(addRecord(first ? "content01" : "content03", first ? "firstCatalog" : "thirdCatalog",
+                          "图库", {"说明", r.section('=', 0, 0), r.section('=', 1)}) > 0);
+        first = !first;
+    }
+    const mdl_entry::Thumb t = mdl_entry::thumbFor(picture);
+    QCOMPARE(t.name, thumb);
+    QCOMPARE(t.drawn, drawn);
+}
+
+// A picture with transparent parts, as the file dialog brings it in.
+void TestMdlEntry::transparentPictureThumbOnWhite_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    // 1 x 1 GIF whose one pixel is the transparent colour (black in its palette).
+    QTest::newRow("GIF") << QByteArray::fromHex(
+        "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+    QImage png(40, 20, QImage::Format_ARGB32);
+    png.fill(Qt::transparent);
+    QPainter(&png).fillRect(15, 5, 10, 10, Qt::red);
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    png.save(&buffer, "PNG");
+    QTest::newRow("PNG") << pngBytes;
+}
+
+void TestMdlEntry::transparentPictureThumbOnWhite() {
+    QFETCH(QByteArray, bytes);
+    const QString path = workspace::currImgPath() + "clear.pic";
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    const pictures::Loaded loaded = pictures::load(path, QSize(200, 200));
+    QVERIFY2(loaded.ok, qPrintable(loaded.error));
+    const QImage thumb = mdl_entry::thumbOf(loaded.image, loaded.size);
+    QVERIFY(!thumb.isNull());
+    QCOMPARE(QColor(thumb.pixel(0, 0)), QColor(Qt::white));
+    QCOMPARE(QColor(thumb.pixel(thumb.width() - 1, thumb.height() - 1)), QColor(Qt::white));
+    // What the picture draws stays as it is.
+    if (loaded.size.width() > 1) {
+        const QColor middle(thumb.pixel(thumb.width() / 2, thumb.height() / 2));
+        QVERIFY2(middle.red() > 200 && middle.green() < 60, qPrintable(middle.name()));
+    }
+}
+
+// Saved without a picture, added or modified: the picture column holds the empty text.
+void TestMdlEntry::recordWithoutPictureStoresEmptyText_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("column");
+    QTest::newRow("news") << "news" << "value04";
+    QTest::newRow("gallery picture") << "imgs" << "value02";
+    QTest::newRow("gallery thumbnail") << "imgs" << "value03";
+    QTest::newRow("product") << "prod01" << "value05";
+}
+
+void TestMdlEntry::recordWithoutPictureStoresEmptyText() {
+    QFETCH(QString, kind);
+    QFETCH(QString, column);
+    const QString key = "snd_1_1";
+    const auto save = [&](qint64 id) {
+        if (kind == "news") {
+            mdl_entry::News n;
+            n.title = "标题";
+            return id ? mdl_entry::modifyNews(key, id, n) : mdl_entry::addNews(key, "页", n);
+        }
+        if (kind == "imgs") {
+            mdl_entry::Gallery g;
+            g.caption = "说明";
+            return id ? mdl_entry::modifyGallery(key, id, g) : mdl_entry::addGallery(key, "页", g);
+        }
+        mdl_entry::Product p;
+        p.name = "产品";
+        return id ? mdl_entry::modifyProduct(key, id, p) : mdl_entry::addProduct(key, "页", p);
+    };
+    const auto nulls = [&] {
+        return sitedb::query("SELECT COUNT(*) AS n FROM content02 WHERE " + column + " IS NULL")
+            .first()
+            .value("n")
+            .toInt();
+    };
+    const Result added = save(0);
+    QVERIFY2(added.ok(), qPrintable(added.error));
+    QCOMPARE(nulls(), 0);
+    QVERIFY(sitedb::exec("UPDATE content02 SET " + column + "='x.jpg'"));
+    QVERIFY(save(added.id).ok());
+    QCOMPARE(sitedb::query("SELECT COUNT(*) AS n FROM content02 WHERE " + column + "=''")
+                 .first()
+                 .value("n")
+                 .toInt(),
+             1);
 }
 
 QTEST_GUILESS_MAIN(TestMdlEntry)
