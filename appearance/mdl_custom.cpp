@@ -281,6 +281,13 @@ Pages setPages(const QString& folder, const Progress& progress) {
         out.notice = Notice::info(QStringLiteral("不能包含default.htm！"));
         return out;
     }
+    // The stored list has no escape: such a name would be read back as two.
+    for (const QString& p : pages) {
+        if (p.contains(QLatin1String("||"))) {
+            out.notice = Notice::info(QStringLiteral("文件名中不能包含“||”，请重命名后再选择：") + p);
+            return out;
+        }
+    }
     const QStringList old =
         mdl_sltTmpl::listNames(sitedb::userInfo(QStringLiteral("field01")));
     const QString images = imagesIn(from);

@@ -51,6 +51,8 @@ QString buildAdBoard(const AdBoard& b) {
 }
 
 sitedb::Outcome storeAdBoard(const AdBoard& board) {
+    if (board.title.contains(kSep))
+        return sitedb::Outcome::failure(QString::fromUtf16(kTitleSeparatorText));
     return sitedb::setUserInfo(QStringLiteral("adBoard"), buildAdBoard(board));
 }
 

@@ -23,6 +23,10 @@ AdBoard parseAdBoard(const QString& stored);
 // "1||width||height||top||left||title||content": 300, 200, 0 and 0 for empty boxes, the
 // left distance as a whole number, the content escaped for storage.
 QString buildAdBoard(const AdBoard& board);
+// A title holding "||" would be read back split in two, so it is refused with this
+// text before anything is stored.
+inline constexpr const char16_t* kTitleSeparatorText =
+    u"标题中不能包含“||”，请修改标题后再保存！";
 sitedb::Outcome storeAdBoard(const AdBoard& board);
 
 // The thirteen effects' captions, in list order.

@@ -51,8 +51,7 @@ bool flagOf(const QString& text) {
 }
 
 QString fileUrl(const QString& path) {
-    // The quote that would end the attribute is escaped too.
-    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).replace(u'\'', "%27");
+    return mdl_func::fileUrl(path);
 }
 
 Settings loadSettings() {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QMultiHash>
+#include <QSet>
 #include <QSqlRecord>
 
 namespace pictures {
@@ -211,16 +213,27 @@ namespace {
 // Every text value of the tables whose rows may name a file of the working folder.
 const char* const kTables[] = {"content01", "content02", "content03", "user_info"};
 
-bool valueNames(const QString& value, const QString& fileName) {
-    // A bare name, an element of a "||" list, a "[imgpath]/name" reference or any other
-    // mention: when in doubt the file is kept.
-    return value.contains(fileName, Qt::CaseInsensitive);
+// The file names one stored value gives: the value itself (a bare name), each element of
+// a "||" list, and every name stored rich text shows from the working folder.
+void namesIn(const QString& value, QSet<QString>* names) {
+    names->insert(value.trimmed());
+    if (value.contains(QLatin1String("||"))) {
+        for (const QString& element : value.split(QStringLiteral("||")))
+            names->insert(element.trimmed());
+    }
+    for (const mdl_func::StoredPicture& p : mdl_func::storedPictures(value)) {
+        for (const mdl_func::NameReading& r : mdl_func::readingsOf(p.written))
+            names->insert(r.name);
+    }
 }
 
-// The stored text values, read at the first question and kept for the ones after, so a
-// folder of pages is checked with one reading of the site database.
+// Every name the stored values give, read at the first question and kept for the ones
+// after, so a folder of pages is checked with one reading of the site database.
 class StoredTexts {
 public:
+    // A name is matched exactly. A stored name in another letter case names the file too
+    // while the working folder holds no file of the stored name itself, as the published
+    // site then shows this one.
     bool name(const QString& fileName) {
         if (!m_read) {
             m_read = true;
@@ -229,8 +242,11 @@ public:
         // A table that cannot be read might name the file: keep it.
         if (!m_ok)
             return true;
-        for (const QString& value : m_values) {
-            if (valueNames(value, fileName))
+        if (m_names.contains(fileName))
+            return true;
+        const QString work = workspace::currImgPath();
+        for (const QString& stored : m_folded.values(fileName.toLower())) {
+            if (!QFileInfo::exists(work + stored))
                 return true;
         }
         return false;
@@ -248,16 +264,20 @@ private:
                 for (int i = 0; i < rec.count(); ++i) {
                     const QString value = rec.value(i).toString();
                     if (!value.isEmpty())
-                        m_values << value;
+                        namesIn(value, &m_names);
                 }
             }
         }
+        m_names.remove(QString());
+        for (const QString& n : std::as_const(m_names))
+            m_folded.insert(n.toLower(), n);
         return true;
     }
 
     bool m_read = false;
     bool m_ok = false;
-    QStringList m_values;
+    QSet<QString> m_names;
+    QMultiHash<QString, QString> m_folded;
 };
 
 } // namespace

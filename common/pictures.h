@@ -71,7 +71,10 @@ struct ChoiceOptions {
 Choice choose(const QString& sourcePath, const ChoiceOptions& options = {});
 
 // True when any stored value of the site database (content records, site settings)
-// names `fileName`, as a bare name, inside a "||" list or inside stored rich text.
+// names `fileName`: as a bare name, as an element of a "||" list, or as a picture of
+// stored rich text in any of the forms it is written in there ("[imgpath]/it[&#39;]s.jpg",
+// "[imgpath]/it&#39;s.jpg", percent-encoded). Names are compared whole, never as a part of
+// a longer name. The one answer to "may this file go" for every caller.
 bool isNamed(const QString& fileName);
 
 // Removes from the working folder each of `fileNames` that nothing stored names any more.

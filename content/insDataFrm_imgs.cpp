@@ -170,15 +170,12 @@ void galleryDialog::cmd_img_Click() {
     if (!choice)
         return;
 
-    const QString thumb = mdl_entry::thumbName(choice->name);
+    const mdl_entry::Thumb t = mdl_entry::thumbFor(choice->name);
+    const QString& thumb = t.name;
     const QImage small = mdl_entry::thumbOf(choice->picture.image, choice->picture.size);
-    const QString work = workspace::currImgPath();
-    // The same picture again already has its thumbnail.
-    const bool hasThumb =
-        !choice->copied && QFileInfo::exists(work + thumb) && pictures::isNamed(thumb);
-    if (!hasThumb) {
+    if (!t.drawn) {
         QString why;
-        if (!mdl_entry::saveThumb(small, work + thumb, &why)) {
+        if (!mdl_entry::saveThumb(small, workspace::currImgPath() + thumb, &why)) {
             ui::message(this, why, QStringLiteral("警告"), QMessageBox::Critical);
             return;
         }

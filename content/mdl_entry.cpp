@@ -1,8 +1,12 @@
 #include "content/mdl_entry.h"
 
 #include "common/mdl_func.h"
+#include "common/pictures.h"
+#include "common/workspace.h"
 #include "designer/mdl_nov.h"
 
+#include <QFileInfo>
+#include <QPainter>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -156,6 +160,36 @@ QString thumbName(const QString& pictureName) {
     return pictureName.section(u'.', 0, 0) + QStringLiteral("_small.bmp");
 }
 
+Thumb thumbFor(const QString& pictureName) {
+    const QString stem = pictureName.section(u'.', 0, 0);
+    for (int n = 1;; ++n) {
+        const QString thumb = thumbName(n == 1 ? pictureName : stem + u'-' + QString::number(n));
+        if (!pictures::isNamed(thumb))
+            return {thumb, false};
+        // Named: free only to the gallery records of this picture.
+        bool others = false;
+        bool ours = false;
+        for (const mdl_nov::Level level :
+             {mdl_nov::Level::First, mdl_nov::Level::Second, mdl_nov::Level::Third}) {
+            const sitedb::Rows rows =
+                sitedb::query(QStringLiteral("SELECT value02 FROM ") +
+                                  mdl_nov::contentTable(level) + QStringLiteral(" WHERE value03=?"),
+                              {thumb});
+            // A table that cannot be read might show it for another picture.
+            if (!rows.ok)
+                others = true;
+            for (const sitedb::Row& row : rows.rows) {
+                if (row.text(QStringLiteral("value02")) == pictureName)
+                    ours = true;
+                else
+                    others = true;
+            }
+        }
+        if (ours && !others)
+            return {thumb, QFileInfo(workspace::currImgPath() + thumb).isFile()};
+    }
+}
+
 QSize thumbSize(const QSize& picture) {
     const double w = picture.width();
     const double h = picture.height();
@@ -180,8 +214,14 @@ QImage thumbOf(const QImage& picture, const QSize& pictureSize) {
         return {};
     const QSize pixels(std::max(1, qRound(t.width() / double(kTwips))),
                        std::max(1, qRound(t.height() / double(kTwips))));
-    return picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_RGB32);
+    // A bitmap has no transparency: what the picture leaves clear is drawn white.
+    QImage thumb(pixels, QImage::Format_RGB32);
+    thumb.fill(Qt::white);
+    QPainter painter(&thumb);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), pixels),
+                      picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return thumb;
 }
 
 bool saveThumb(const QImage& thumb, const QString& path, QString* why) {

@@ -83,6 +83,17 @@ Product productOf(const sitedb::Row& row);
 // has none) followed by "_small.bmp".
 QString thumbName(const QString& pictureName);
 
+// The thumbnail file a gallery picture takes. Its own name (`thumbName`) unless something
+// stored names that file for anything but this very picture (a gallery record of another
+// picture, such as "photo.jpg" beside "photo.final.jpg"); then the first free
+// "stem-2_small.bmp", "stem-3_small.bmp", …. `drawn`: a stored record already shows this
+// thumbnail with this picture and its file is there, so it need not be drawn again.
+struct Thumb {
+    QString name;
+    bool drawn = false;
+};
+Thumb thumbFor(const QString& pictureName);
+
 // The thumbnail's size, in twips, for a picture of `picture` twips: scaled, proportions
 // kept, into 3000 × 2000, except that a picture whose height at 3000 wide would reach 3000
 // or more is made 3000 high.

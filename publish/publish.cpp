@@ -584,31 +584,17 @@ QString Renderer::picture(const QString& stored) {
 // Stored rich text as it goes out: the apostrophes back, the working folder's pictures
 // pointing at their published copies. The rest is the user's own markup.
 QString Renderer::rich(const QString& stored) {
-    static const QLatin1String marker("[imgpath]/");
-    QString out;
-    out.reserve(stored.size());
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = stored.indexOf(marker, from);
-        if (at < 0) {
-            out += QStringView(stored).mid(from);
-            break;
-        }
-        out += QStringView(stored).mid(from, at - from);
-        qsizetype end = at + marker.size();
-        while (end < stored.size()) {
-            const QChar c = stored.at(end);
-            if (c == u'"' || c == u'\'' || c == u'<' || c == u'>' || c == u'(' || c == u')' ||
-                c == u'?' || c == u'#' || c == u'[' || c == u'&' || c == u'\\' || c.isSpace())
-                break;
-            ++end;
-        }
-        const QString written = stored.mid(at + marker.size(), end - at - marker.size());
-        const QString name = QUrl::fromPercentEncoding(written.toUtf8());
-        const QString url = picture(name);
-        out += url.isEmpty() ? kPics + written : url;
-        from = end;
-    }
+    QString out = mdl_func::replaceStoredPictures(
+        stored,
+        [this](const QString& name) -> QString {
+            return uploadFile(name).isEmpty() ? QString() : picture(name);
+        },
+        [this](const QString& written) -> QString {
+            // Noted as missing; the address stays as the page wrote it.
+            const QList<mdl_func::NameReading> readings = mdl_func::readingsOf(written);
+            picture(readings.isEmpty() ? written : readings.constFirst().name);
+            return kPics + written;
+        });
     out.replace(QLatin1String("[&#39;]"), QLatin1String("'"));
     return out;
 }

@@ -93,7 +93,8 @@ const QList<Entry>& tableAlignments() {
 }
 
 QString pictureMarkup(const Picture& p, const QString& imgPath) {
-    QString s = QStringLiteral("<img src=") + quoted(imgPath + p.fileName);
+    // The address encoded, so that a name with "#", "%" or blanks still finds its file.
+    QString s = QStringLiteral("<img src=") + quoted(mdl_func::fileUrl(imgPath + p.fileName));
     s += numberAttr("height", p.height);
     s += numberAttr("width", p.width);
     s += textAttr("alt", p.alt);

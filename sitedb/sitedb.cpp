@@ -23,12 +23,20 @@ bool isPlainName(const QString& name) {
     return re.match(name).hasMatch();
 }
 
+// A value as it is bound: a text given as a null QString is stored as the empty text, as
+// every text column of the site database expects; only an invalid QVariant binds NULL.
+QVariant bound(const QVariant& v) {
+    if (v.typeId() == QMetaType::QString && v.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    return v;
+}
+
 Outcome run(QSqlDatabase db, const QString& sql, const QVariantList& args) {
     QSqlQuery q(db);
     if (!q.prepare(sql))
         return Outcome::failure(describe(q.lastError()));
     for (const QVariant& v : args)
-        q.addBindValue(v);
+        q.addBindValue(bound(v));
     if (!q.exec())
         return Outcome::failure(describe(q.lastError()));
     Outcome out;
@@ -187,7 +195,7 @@ Rows query(QSqlDatabase db, const QString& sql, const QVariantList& args) {
         return out;
     }
     for (const QVariant& v : args)
-        q.addBindValue(v);
+        q.addBindValue(bound(v));
     if (!q.exec()) {
         out.ok = false;
         out.error = describe(q.lastError());

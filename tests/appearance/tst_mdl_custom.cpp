@@ -202,6 +202,9 @@ void TestMdlCustom::extraPages_data() {
         << "不能包含default.htm！";
     QTest::newRow("replaced") << QStringList{"a.htm=old", "old.htm"}
                               << QStringList{"a.htm=new", "n.mht"} << "||a.htm||n.mht" << "";
+    QTest::newRow("a name holding the list's separator")
+        << QStringList{"old.htm"} << QStringList{"a.htm", "x||y.htm"} << "||old.htm"
+        << "文件名中不能包含“||”";
     QTest::newRow("a copy that fails")
         << QStringList{"old.htm"} << QStringList{"a.htm", "blocked.htm", "old.htm=changed"}
         << "||old.htm" << "blocked.htm";

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void adBoardStoredText_data();
     void adBoardStoredText();
     void adBoardOpensWithInitialValues();
+    void adBoardTitleWithSeparatorRefused();
     void scriptStoredText_data();
     void scriptStoredText();
 };
@@ -50,6 +51,21 @@ void TestMdlEffects::adBoardStoredText() {
     const AdBoard back = mdl_effects::parseAdBoard(sitedb::userInfo("adBoard"));
     QCOMPARE(back.title, typed.title);
     QCOMPARE(back.content, typed.content);
+}
+
+void TestMdlEffects::adBoardTitleWithSeparatorRefused() {
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    AdBoard before;
+    before.title = "公告";
+    QVERIFY(mdl_effects::storeAdBoard(before));
+    const QString stored = sitedb::userInfo("adBoard");
+    AdBoard typed;
+    typed.title = "春节||放假";
+    const sitedb::Outcome o = mdl_effects::storeAdBoard(typed);
+    QVERIFY(!o.ok);
+    QCOMPARE(o.error, QString::fromUtf16(mdl_effects::kTitleSeparatorText));
+    QCOMPARE(sitedb::userInfo("adBoard"), stored);
 }
 
 void TestMdlEffects::adBoardOpensWithInitialValues() {

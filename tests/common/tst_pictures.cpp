@@ -24,6 +24,8 @@ private Q_SLOTS:
     void namedWherever_data();
     void namedWherever();
     void removeUnnamedKeepsWhatIsNamed();
+    void namedExactlyInEveryStoredForm_data();
+    void namedExactlyInEveryStoredForm();
     void removeUnnamedNeverLeavesTheFolder_data();
     void removeUnnamedNeverLeavesTheFolder();
 
@@ -236,6 +238,69 @@ void TestPictures::removeUnnamedKeepsWhatIsNamed() {
     QVERIFY(!QFile::exists(work() + "old.jpg"));
     QVERIFY(QFile::exists(work() + "shared.jpg"));
     QVERIFY(QFile::exists(work() + "current.jpg"));
+}
+
+// One stored value, in the form its column keeps names in, against the files of the
+// working folder: a file is kept exactly when the value names it, whole.
+void TestPictures::namedExactlyInEveryStoredForm_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("files"); // in the working folder
+    QTest::addColumn<QStringList>("named"); // those the value names
+    const QString rich = "INSERT INTO content03(thirdCatalog,value01) VALUES('页',?)";
+    const QString slot = "INSERT INTO content01(firstCatalog,value03) VALUES('页',?)";
+    const QString list = "UPDATE user_info SET field01=?";
+    const QStringList apostrophe{"it's.jpg", "it.jpg", "s.jpg"};
+    QTest::newRow("rich text, apostrophe stored")
+        << rich << "<p><img src=\"[imgpath]/it[&#39;]s.jpg\"></p>" << apostrophe
+        << QStringList{"it's.jpg"};
+    QTest::newRow("rich text, apostrophe as a reference")
+        << rich << "<img src=\"[imgpath]/it&#39;s.jpg\" alt=\"\">" << apostrophe
+        << QStringList{"it's.jpg"};
+    const QStringList odd{"it's 1#%.jpg", "it's 1", "a&b.jpg", "b.jpg"};
+    QTest::newRow("rich text, percent-encoded address")
+        << rich << "<img src=\"[imgpath]/it%27s%201%23%25.jpg\">" << odd
+        << QStringList{"it's 1#%.jpg"};
+    QTest::newRow("rich text, blank, hash and percent as typed")
+        << rich << "<img src=\"[imgpath]/it[&#39;]s 1#%.jpg\">"
+        << QStringList{"it's 1#%.jpg", "it.jpg", "1#%.jpg"} << QStringList{"it's 1#%.jpg"};
+    QTest::newRow("rich text, ampersand and a CSS address")
+        << rich
+        << "<div style=\"background: url(&quot;[imgpath]/a&amp;b.jpg&quot;)\"></div>"
+           "<img src=\"[imgpath]/b.jpg\">"
+        << odd << QStringList{"a&b.jpg", "b.jpg"};
+    const QStringList small{"small.bmp", "mid_small.bmp", "small.bmp.jpg"};
+    QTest::newRow("bare name holding another")
+        << slot << "mid_small.bmp" << small << QStringList{"mid_small.bmp"};
+    QTest::newRow("rich text naming a longer name")
+        << rich << "<img src=\"[imgpath]/small.bmp.jpg\"><img src=\"[imgpath]/mid_small.bmp\">"
+        << small << QStringList{"small.bmp.jpg", "mid_small.bmp"};
+    QTest::newRow("\"||\" list") << list << "||a.htm||ab.htm"
+                                 << QStringList{"a.htm", "b.htm", "ab.htm", "a.htm||ab.htm"}
+                                 << QStringList{"a.htm", "ab.htm"};
+    QTest::newRow("letter case, while the stored name's own file is missing")
+        << slot << "Photo.JPG" << QStringList{"photo.jpg"} << QStringList{"photo.jpg"};
+    QTest::newRow("letter case, beside the stored name's own file")
+        << slot << "Photo.JPG" << QStringList{"photo.jpg", "Photo.JPG"}
+        << QStringList{"Photo.JPG"};
+}
+
+void TestPictures::namedExactlyInEveryStoredForm() {
+    QFETCH(QString, sql);
+    QFETCH(QString, value);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, named);
+    for (const QString& f : files)
+        put(work() + f, f.toUtf8());
+    QVERIFY(sitedb::exec(sql, {value}));
+    for (const QString& f : files)
+        QVERIFY2(pictures::isNamed(f) == named.contains(f), qPrintable(f));
+    QStringList unnamed = files;
+    for (const QString& f : named)
+        unnamed.removeAll(f);
+    QCOMPARE(pictures::removeUnnamed(files), unnamed);
+    for (const QString& f : files)
+        QCOMPARE(QFile::exists(work() + f), named.contains(f));
 }
 
 void TestPictures::removeUnnamedNeverLeavesTheFolder_data() {

@@ -2,6 +2,10 @@
 #include "contentRecord.h"
 #include "fixture.h"
 #include "sitedb/sitedb.h"
+#include "common/workspace.h"
+
+#include <QBuffer>
+#include <QFile>
 
 #include <QTest>
 
@@ -17,6 +21,11 @@ private Q_SLOTS:
     void modifyingADeletedRecordBringsNothingBack();
     void thumbnail_data();
     void thumbnail();
+    void thumbnailNeverAnotherPictures_data();
+    void thumbnailNeverAnotherPictures();
+    void transparentPictureThumbOnWhite_data();
+    void transparentPictureThumbOnWhite();
+    void recordWithoutPictureStoresEmptyText();
 
 private:
     TempInstall* m_install = nullptr;
@@ -162,6 +171,90 @@ void TestMdlEntry::thumbnail() {
     QImage back;
     QVERIFY(back.load(path, "BMP"));
     QCOMPARE(back.size(), drawn.size());
+}
+
+// The gallery records stored ("picture=thumbnail") and the files of the working folder
+// decide which thumbnail a picture takes and whether it is there already.
+void TestMdlEntry::thumbnailNeverAnotherPictures_data() {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("thumb");
+    QTest::addColumn<bool>("drawn");
+    const QStringList photo{"photo.jpg=photo_small.bmp"};
+    const QStringList files{"photo.jpg", "photo_small.bmp", "photo.final.jpg"};
+    QTest::newRow("beside the picture whose thumbnail has its name")
+        << photo << files << "photo.final.jpg" << "photo-2_small.bmp" << false;
+    QTest::newRow("the next name taken as well")
+        << (photo + QStringList{"photo-2.jpg=photo-2_small.bmp"}) << files << "photo.final.jpg"
+        << "photo-3_small.bmp" << false;
+    QTest::newRow("the same picture again") << photo << files << "photo.jpg"
+                                            << "photo_small.bmp" << true;
+    QTest::newRow("the same picture, its thumbnail gone")
+        << photo << QStringList{"photo.jpg"} << "photo.jpg" << "photo_small.bmp" << false;
+    QTest::newRow("a thumbnail two pictures share")
+        << QStringList{"a.jpg=a_small.bmp", "a.b.jpg=a_small.bmp"} << QStringList{"a_small.bmp"}
+        << "a.jpg" << "a-2_small.bmp" << false;
+    QTest::newRow("nothing stored") << QStringList{} << files << "photo.final.jpg"
+                                    << "photo_small.bmp" << false;
+}
+
+void TestMdlEntry::thumbnailNeverAnotherPictures() {
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, files);
+    QFETCH(QString, picture);
+    QFETCH(QString, thumb);
+    QFETCH(bool, drawn);
+    for (const QString& f : files) {
+        QFile file(workspace::currImgPath() + f);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    bool first = true; // the records spread over two levels
+    for (const QString& r : stored) {
+        QVERIFY(addRecord(first ? "content01" : "content03", first ? "firstCatalog" : "thirdCatalog",
+                          "图库", {"说明", r.section('=', 0, 0), r.section('=', 1)}) > 0);
+        first = !first;
+    }
+    const mdl_entry::Thumb t = mdl_entry::thumbFor(picture);
+    QCOMPARE(t.name, thumb);
+    QCOMPARE(t.drawn, drawn);
+}
+
+// A picture with transparent parts gets white behind it in its bitmap thumbnail.
+void TestMdlEntry::transparentPictureThumbOnWhite_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    // 1 x 1 GIF whose one pixel is the transparent colour (black in its palette).
+    QTest::newRow("GIF") << QByteArray::fromHex(
+        "47494638396101000100800000000000ffffff21f90401000000002c00000000010001000002024401003b");
+    QImage png(40, 20, QImage::Format_ARGB32);
+    png.fill(Qt::transparent);
+    QByteArray pngBytes;
+    QBuffer buffer(&pngBytes);
+    buffer.open(QIODevice::WriteOnly);
+    png.save(&buffer, "PNG");
+    QTest::newRow("PNG") << pngBytes;
+}
+
+void TestMdlEntry::transparentPictureThumbOnWhite() {
+    QFETCH(QByteArray, bytes);
+    QImage picture;
+    QVERIFY(picture.loadFromData(bytes));
+    const QImage thumb = mdl_entry::thumbOf(picture, picture.size());
+    QCOMPARE(QColor(thumb.pixel(0, 0)), QColor(Qt::white));
+    QCOMPARE(QColor(thumb.pixel(thumb.width() - 1, thumb.height() - 1)), QColor(Qt::white));
+}
+
+// Saved without a picture, as the dialogs save it: the picture columns hold the empty text.
+void TestMdlEntry::recordWithoutPictureStoresEmptyText() {
+    QVERIFY(mdl_entry::addNews("snd_1_1", "页", {"标题", {}, {}, {}}).ok());
+    QVERIFY(mdl_entry::addGallery("snd_1_1", "页", {"说明", {}, {}}).ok());
+    const Result p = mdl_entry::addProduct("snd_1_1", "页", {"产品", {}, {}, {}, {}, {}});
+    QVERIFY(mdl_entry::modifyProduct("snd_1_1", p.id, {"产品", {}, {}, {}, {}, {}}).ok());
+    QCOMPARE(sitedb::query("SELECT * FROM content02").rows.size(), 3);
+    QVERIFY(sitedb::query("SELECT * FROM content02 WHERE value02 IS NULL OR value03 IS NULL OR "
+                          "(value01='标题' AND value04 IS NULL) OR "
+                          "(value01='产品' AND value05 IS NULL)")
+                .isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestMdlEntry)

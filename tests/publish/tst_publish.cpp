@@ -252,6 +252,19 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
          {QStringLiteral("<p class=[&#39;]lead[&#39;]>富文本<img src=\"[imgpath]/rich.png\"></p>")},
          {QStringLiteral("<div class=\"orv-adv\"><p class='lead'>富文本<img src=\"pics/rich.png\"></p></div>")});
 
+    // Pictures whose names mean something in an address, in each form a page stores them.
+    up.picture(QStringLiteral("it's 1#%.jpg"));
+    up.picture(QStringLiteral("a&b 2.png"));
+    const QString odd = QStringLiteral("<img src=\"pics/it%27s%201%23%25.jpg\">");
+    page(QStringLiteral("adv, names with blanks, hashes, percents and apostrophes"), 1, {},
+         QStringLiteral("怪名"), QStringLiteral("adv"),
+         {QStringLiteral("<p><img src=\"[imgpath]/it[&#39;]s 1#%.jpg\"><img src=\"[imgpath]/it&#39;s 1#%.jpg\">"
+                         "<img src=\"[imgpath]/it%27s%201%23%25.jpg\"><img src=\"[imgpath]/a&amp;b 2.png\"></p>")},
+         {QStringLiteral("<p>") + odd + odd + odd + QStringLiteral("<img src=\"pics/a%26b%202.png\"></p>")});
+    page(QStringLiteral("bigImg, a name with a blank, a hash, a percent and an apostrophe"), 1, {},
+         QStringLiteral("怪名大图"), QStringLiteral("bigImg"), {QStringLiteral("it's 1#%.jpg")},
+         {QStringLiteral("orv-pic-full\"><img src=\"pics/it%27s%201%23%25.jpg\"")});
+
     // A news list over two pages, newest first, each item on its own page.
     up.node({}, QStringLiteral("新闻/动态"), false, QStringLiteral("news"));
     for (int n = 1; n <= 25; ++n) {

@@ -1,5 +1,12 @@
 #include "richtext/mdl_insert.h"
 
+#include "common/mdl_func.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
 #include <QTest>
 
 using namespace mdl_insert;
@@ -14,6 +21,8 @@ private Q_SLOTS:
     void rule_data();
     void rule();
     void flash();
+    void pictureFoundWhateverItsName_data();
+    void pictureFoundWhateverItsName();
 };
 
 namespace {
@@ -33,19 +42,19 @@ void TestMdlInsert::picture_data() {
     QTest::addColumn<QString>("markup");
     QTest::newRow("defaults after browsing a 100 x 50 a.gif")
         << QStringList{"50", "100", "0", "", "无", "默认位置"}
-        << "<img src='/site/work/a.gif' height=50 width=100 border=0>";
+        << "<img src='file:///site/work/a.gif' height=50 width=100 border=0>";
     QTest::newRow("X-ray, default position")
         << QStringList{"50", "100", "0", "", "X光照片", "默认位置"}
-        << "<img src='/site/work/a.gif' height=50 width=100 border=0 style='filter:xray'>";
+        << "<img src='file:///site/work/a.gif' height=50 width=100 border=0 style='filter:xray'>";
     QTest::newRow("every attribute, in order")
         << QStringList{"20", "30", "2", "Logo", "模糊效果", "绝对居中"}
-        << "<img src='/site/work/a.gif' height=20 width=30 alt=Logo border=2 "
+        << "<img src='file:///site/work/a.gif' height=20 width=30 alt=Logo border=2 "
            "style='filter:blur(add=1,direction=14,strength=15)' align='absmiddle'>";
     QTest::newRow("empty boxes add nothing") << QStringList{"", "", "", "  ", "无", "默认位置"}
-                                             << "<img src='/site/work/a.gif'>";
+                                             << "<img src='file:///site/work/a.gif'>";
     QTest::newRow("an alt text of two words stays whole")
         << QStringList{"", "", "0", "Tom's shop", "无", "右对齐"}
-        << "<img src='/site/work/a.gif' alt='Tom&#39;s shop' border=0 align='right'>";
+        << "<img src='file:///site/work/a.gif' alt='Tom&#39;s shop' border=0 align='right'>";
 }
 
 void TestMdlInsert::picture() {
@@ -141,6 +150,38 @@ void TestMdlInsert::flash() {
     QCOMPARE(flashMarkup({"intro.swf", "400", "90"}, kWork), head.arg("90", "400") + params);
     // A box that holds no number falls back to the defaults.
     QCOMPARE(flashMarkup({"intro.swf", "", "x"}, kWork), head.arg("120", "600") + params);
+}
+
+// A picture whose name means something in an address is found from the markup the insert
+// dialog writes, from the stored form the browser hands back, and from older stored forms,
+// in a working folder whose own path holds a blank and an apostrophe.
+void TestMdlInsert::pictureFoundWhateverItsName_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("apostrophe, blank, hash, percent") << "it's 1#%.jpg";
+    QTest::newRow("percent that starts an escape, ampersand") << "50%20off&b.jpg";
+}
+
+void TestMdlInsert::pictureFoundWhateverItsName() {
+    QFETCH(QString, name);
+    QTemporaryDir tmp;
+    const QString work = tmp.path() + "/my site's/";
+    QVERIFY(QDir().mkpath(work));
+    QFile f(work + name);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    const QString url = mdl_func::fileUrl(work + name);
+    QCOMPARE(QUrl(url).toLocalFile(), work + name);
+    QCOMPARE(pictureMarkup({name, {}, {}, {}, {}, {}, {}}, work), "<img src='" + url + "'>");
+    // As the browser hands the page back: double quotes, "&" written as "&amp;".
+    const QString stored = mdl_func::toStoredHtml(
+        "<img src=\"" + QString(url).replace("&", "&amp;") + "\">", work);
+    QVERIFY2(stored.startsWith("<img src=\"[imgpath]/"), qPrintable(stored));
+    QString raw = name;
+    raw.replace("'", "[&#39;]");
+    QString referenced = name;
+    referenced.replace("&", "&amp;").replace("'", "&#39;");
+    for (const QString& form : QStringList{stored, "<img src=\"[imgpath]/" + raw + "\">",
+                                           "<img src=\"[imgpath]/" + referenced + "\">"})
+        QCOMPARE(mdl_func::fromStoredHtml(form, work), "<img src=\"" + url + "\">");
 }
 
 QTEST_GUILESS_MAIN(TestMdlInsert)
