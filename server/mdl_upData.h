@@ -64,6 +64,8 @@ struct State {
     // From the size announcement to the archive's last byte no other message may go out:
     // the service would take it for the start of the archive.
     bool archivePending() const { return announced || uploading; }
+    // The service offered, on this connection, to take uploads of changes.
+    bool changesOffered = false;
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };
