@@ -1,6 +1,7 @@
 #include "hosting/hostingServer.h"
 
 #include "common/gbk.h"
+#include "hosting/changesUpload.h"
 #include "hosting/siteLayout.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,12 @@ const QByteArray kSendFileInfo = "<#sendFileInfo#>";
 const QByteArray kSystem = "<#systemmsg#>";
 const QByteArray kSelectTemplate = "<#selectTemplate#>";
 const QByteArray kErr = "<#errMsg#>";
+// Uploads of changes (see server/uploadManifest.h).
+const QByteArray kManifest = mdl_upData::tag::manifest.toLatin1();
+const QByteArray kDeltaFull = mdl_upData::tag::deltaFull.toLatin1();
+const QByteArray kDeltaDone = mdl_upData::tag::deltaDone.toLatin1();
+// Sent with the login's acceptance: a client that does not know the tag ignores it.
+const QByteArray kDeltaOffer = (mdl_upData::tag::deltaOffer + mdl_upData::deltaMethod).toLatin1();
 
 // How many received messages stay in memory; "messages.log" keeps every talk message.
 constexpr qsizetype kKeptMessages = 1000;
@@ -49,8 +56,8 @@ constexpr int kLingerMs = 2000;
 constexpr int kSpareDescriptors = 32;
 
 // The tags a client sends; a message runs from its tag to the next of these.
-const std::array<const QByteArray*, 6> kClientTags{&kLogin,  &kGetVersion, &kSiteName,
-                                                   &kModPwd, &kTalk,       &kSendFileInfo};
+const std::array<const QByteArray*, 7> kClientTags{&kLogin, &kGetVersion,   &kSiteName, &kModPwd,
+                                                   &kTalk,  &kSendFileInfo, &kManifest};
 
 // The first client tag at or after `from`: its position and the tag, or -1.
 std::pair<qsizetype, const QByteArray*> nextTag(const QByteArray& buf, qsizetype from) {
@@ -260,6 +267,11 @@ public:
                 reply(kErr);
                 continue;
             }
+            if (tag == &kManifest) {
+                if (!takeManifest())
+                    return;
+                continue;
+            }
             auto [end, next] = nextTag(buffer, tag->size());
             Q_UNUSED(next);
             if (tag == &kSendFileInfo) {
@@ -288,6 +300,25 @@ public:
     }
 
     int limit() const { return server->m_options.maxTextBytes; }
+
+    // Takes a manifest off the start of the buffer; false while its bytes are on their way.
+    bool takeManifest() {
+        QByteArray body;
+        const qint64 most = qint64(server->m_options.quotas.entries) * 1024;
+        switch (mdl_upData::takeFramed(buffer, mdl_upData::tag::manifest, most, &body)) {
+        case mdl_upData::Frame::Incomplete:
+            return false;
+        case mdl_upData::Frame::Invalid:
+            buffer.remove(0, kManifest.size());
+            manifest.reset();
+            reply(kErr);
+            return true;
+        case mdl_upData::Frame::Complete:
+            server->takeManifest(this, body);
+            return true;
+        }
+        return true;
+    }
 
     // Handles the message at the start of the buffer while an archive is awaited; false
     // when more must arrive. Such a message ends at the next tag or where the archive
@@ -381,6 +412,8 @@ public:
     qint64 expectedBytes = 0;
     qint64 gotBytes = 0;
     QTemporaryFile* file = nullptr;
+    // The manifest of the upload of changes whose archive is awaited.
+    std::optional<mdl_upData::Manifest> manifest;
 };
 
 HostingServer::HostingServer(Options options, QObject* parent)
@@ -652,6 +685,7 @@ void HostingServer::handle(Session* s, const QByteArray& tag, const QByteArray& 
     } else if (tag == kSendFileInfo) {
         announceUpload(s, payload);
     }
+    // A manifest is read whole by its session; one crossing an archive is dropped.
 }
 
 void HostingServer::login(Session* s, const QString& payload) {
@@ -695,7 +729,8 @@ void HostingServer::loginChecked(quint64 sessionId, const QString& account, cons
         if (!s)
             return;
         s->account = account;
-        s->reply(kLogin);
+        s->manifest.reset();
+        s->send(m_options.offerChanges ? kLogin + kDeltaOffer : kLogin);
         Q_EMIT logLine(QStringLiteral("login %1 from %2").arg(account, address));
         s->resume();
         return;
@@ -844,6 +879,36 @@ void HostingServer::announceUpload(Session* s, const QString& payload) {
     s->reply(kSendFileInfo);
 }
 
+void HostingServer::takeManifest(Session* s, const QByteArray& body) {
+    keep(kManifest, QString::number(body.size()));
+    s->manifest.reset();
+    const QString site = m_accounts.siteName(s->account);
+    if (s->account.isEmpty() || site.isEmpty()) {
+        s->reply(kErr);
+        return;
+    }
+    if (m_publishing.contains(s->account)) {
+        s->refuse(QStringLiteral("上一次上传的站点还在发布中，请稍后再上传。"));
+        return;
+    }
+    QString why;
+    std::optional<mdl_upData::Manifest> m =
+        mdl_upData::parseManifest(body, manifestLimits(m_options.quotas), &why);
+    if (!m) {
+        Q_EMIT logLine(QStringLiteral("manifest refused for %1: %2").arg(site, why));
+        s->refuse(QStringLiteral("上传被拒绝：") + why + QStringLiteral("<br>原来的站点保持不变。"));
+        return;
+    }
+    const std::optional<mdl_upData::Manifest> before = readContentsIndex(siteFolder(site));
+    if (!before) {
+        s->send(kDeltaFull);
+        return;
+    }
+    const QByteArray lacking = lackingContents(*m, *before);
+    s->manifest = std::move(m);
+    s->send(mdl_upData::framed(mdl_upData::tag::deltaNeed, lacking));
+}
+
 void HostingServer::finishUpload(Session* s) {
     PublishJob job;
     s->file->setAutoRemove(false);
@@ -861,6 +926,19 @@ void HostingServer::finishUpload(Session* s) {
     job.skinsDir = m_options.skinsDir;
     job.quotas = m_options.quotas;
     const QString account = s->account;
+    if (s->manifest) {
+        job.manifest = std::exchange(s->manifest, std::nullopt);
+        job.previous = siteFolder(m_accounts.siteName(account));
+        job.assembled = [this, id = s->id] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, id] {
+                    if (Session* s = m_byId.value(id))
+                        s->send(kDeltaDone);
+                },
+                Qt::QueuedConnection);
+        };
+    }
     m_publishing.insert(account);
     Q_EMIT logLine(QStringLiteral("received an upload from ") + account);
     offLoop(
@@ -887,6 +965,15 @@ void HostingServer::publishDone(quint64 sessionId, const QString& account, const
     // The account's name now: it may have changed while the upload was being prepared.
     const QString site = m_accounts.siteName(account);
     QString why;
+    if (o.needWhole) {
+        // Nothing changes: the client sends the whole archive.
+        Q_EMIT logLine(QStringLiteral("upload of changes for %1 incomplete (%2); whole archive asked for")
+                           .arg(site, o.error));
+        if (s)
+            s->send(kDeltaFull);
+        discard(job.workDir);
+        return;
+    }
     if (!o.unpacked) {
         Q_EMIT logLine(QStringLiteral("upload refused for %1: %2").arg(site, o.error));
         tell(QStringLiteral("上传被拒绝：") + o.error + QStringLiteral("<br>原来的站点保持不变。"),

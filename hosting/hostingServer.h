@@ -57,6 +57,8 @@ struct Options {
     // Worker threads for password checks and for publishing; 0 for one per processor.
     int hashThreads = 0;
     int publishThreads = 2;
+    // Offer uploads of changes with every accepted login.
+    bool offerChanges = true;
 };
 
 // A message from a client to the administrator.
@@ -124,6 +126,8 @@ private:
     void changePassword(Session* s, const QString& password);
     void registerName(Session* s, const QString& name);
     void announceUpload(Session* s, const QString& payload);
+    // The manifest of an upload of changes: answered with the contents lacking.
+    void takeManifest(Session* s, const QByteArray& body);
     void finishUpload(Session* s);
     void publishDone(quint64 sessionId, const QString& accountNo, const PublishJob& job,
                      const PublishOutcome& outcome);

@@ -1,5 +1,6 @@
 #include "hosting/sitePublisher.h"
 
+#include "hosting/changesUpload.h"
 #include "publish/publish.h"
 
 #include <QDir>
@@ -208,12 +209,28 @@ PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel
         o.error = QStringLiteral("无法建立站点文件夹");
         return o;
     }
-    const UnpackResult u = unpackArchive(job.archive, o.uploadFolder, job.quotas, cancel);
-    QFile::remove(job.archive);
-    o.files = u.files;
-    if (!u.ok) {
-        o.error = u.error;
-        return o;
+    if (job.manifest) {
+        const AssembleResult a =
+            assembleUpload(job.archive, job.previous, o.uploadFolder, *job.manifest, job.quotas, cancel);
+        QFile::remove(job.archive);
+        o.files = a.files;
+        if (!a.ok) {
+            o.error = a.error;
+            o.needWhole = a.needWhole;
+            return o;
+        }
+        if (job.assembled)
+            job.assembled();
+    } else {
+        const UnpackResult u = unpackArchive(job.archive, o.uploadFolder, job.quotas, cancel);
+        QFile::remove(job.archive);
+        o.files = u.files;
+        if (!u.ok) {
+            o.error = u.error;
+            return o;
+        }
+        // Without its index the next upload of changes asks for the whole archive.
+        writeContentsIndex(o.uploadFolder);
     }
     o.unpacked = true;
     if (cancel && cancel->load()) {

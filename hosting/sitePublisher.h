@@ -4,10 +4,14 @@
 // once they are complete. Unpacking and rendering need no event loop; the server runs
 // them on worker threads.
 
+#include "server/uploadManifest.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <atomic>
+#include <functional>
+#include <optional>
 
 namespace hosting {
 
@@ -54,6 +58,11 @@ struct PublishJob {
     QString workDir; // a new folder of this job's own
     QString skinsDir;
     Quotas quotas;
+    // An upload of changes: the manifest the archive completes, the folder of the previous
+    // upload, and what to do (on the worker) once the upload is complete and checked.
+    std::optional<mdl_upData::Manifest> manifest;
+    QString previous;
+    std::function<void()> assembled;
 };
 
 struct PublishOutcome {
@@ -61,6 +70,8 @@ struct PublishOutcome {
     bool unpacked = false;
     // The site rendered.
     bool rendered = false;
+    // An upload of changes that the server could not complete: the whole archive is needed.
+    bool needWhole = false;
     // What failed: the refusal, or the renderer's error.
     QString error;
     int files = 0;

@@ -9,7 +9,7 @@ packages=(
   qt6-webengine-dev qt6-webengine-dev-tools qt6-webchannel-dev libqt6webenginecore6-bin
   qt6-translations-l10n
   libgl-dev libxkbcommon-dev
-  libzip-dev zlib1g-dev zip unzip socat
+  libzip-dev zlib1g-dev libssl-dev zip unzip socat
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
   qt6-httpserver-dev qt6-websockets-dev
   xvfb xauth imagemagick tidy

@@ -2,6 +2,7 @@
 
 #include "common/gbk.h"
 #include "common/mdl_func.h"
+#include "server/uploadManifest.h"
 #include "sitedb/sitedb.h"
 
 #include <QHostAddress>
@@ -120,6 +121,10 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
     const QString text = gbk::decode(data);
     Action a;
     a.reply = classify(text);
+    // The offer comes with the login's acceptance; nothing else carries it.
+    if ((a.reply == Reply::Login || a.reply == Reply::None) &&
+        text.contains(tag::deltaOffer + deltaMethod))
+        st.changesOffered = true;
     switch (a.reply) {
     case Reply::Login:
         st.loggedIn = true;

@@ -66,6 +66,8 @@ struct State {
     bool archivePending() const { return announced || uploading; }
     // The archive went out whole; the service's word on it (published or refused) is to come.
     bool awaitingVerdict = false;
+    // The service offered, on this connection, to take uploads of changes.
+    bool changesOffered = false;
     // The upload window's socket; the message dialog sends on it directly.
     QPointer<QTcpSocket> socket;
 };

@@ -155,11 +155,10 @@ QString zipErrorText(zip_error_t* err) {
     return QString::fromLocal8Bit(zip_error_strerror(err));
 }
 
-// Writes `files` into a new archive `target` under their bare names. A file the writer
-// cannot add is named in `warnings` and left out. False only when the archive itself
-// cannot be made.
-bool writeArchive(const QString& target, const QFileInfoList& files, QStringList* warnings,
-                  QString* error) {
+} // namespace
+
+bool writeUploadArchive(const QString& target, const QList<ArchiveFile>& files,
+                        QStringList* warnings, QString* error) {
     int code = 0;
     const QByteArray targetName = QFile::encodeName(target);
     zip_t* za = zip_open(targetName.constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
@@ -171,25 +170,23 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
         return false;
     }
     Probe probe;
-    for (const QFileInfo& f : files) {
-        const QByteArray path = QFile::encodeName(f.absoluteFilePath());
+    for (const ArchiveFile& f : files) {
+        const QByteArray path = QFile::encodeName(f.path);
         zip_source_t* src = zip_source_file(za, path.constData(), 0, -1);
         if (!src) {
-            *warnings << f.fileName() + QStringLiteral(": ") +
-                             QString::fromLocal8Bit(zip_strerror(za));
+            *warnings << f.name + QStringLiteral(": ") + QString::fromLocal8Bit(zip_strerror(za));
             continue;
         }
-        const QByteArray entry = f.fileName().toUtf8();
+        const QByteArray entry = f.name.toUtf8();
         const zip_int64_t idx =
             zip_file_add(za, entry.constData(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
         if (idx < 0) {
             zip_source_free(src);
-            *warnings << f.fileName() + QStringLiteral(": ") +
-                             QString::fromLocal8Bit(zip_strerror(za));
+            *warnings << f.name + QStringLiteral(": ") + QString::fromLocal8Bit(zip_strerror(za));
             continue;
         }
         zip_set_file_compression(za, static_cast<zip_uint64_t>(idx),
-                                 worthDeflating(f.absoluteFilePath(), f.size(), probe)
+                                 worthDeflating(f.path, QFileInfo(f.path).size(), probe)
                                      ? ZIP_CM_DEFLATE
                                      : ZIP_CM_STORE,
                                  0);
@@ -203,7 +200,24 @@ bool writeArchive(const QString& target, const QFileInfoList& files, QStringList
     return true;
 }
 
+namespace {
+
+// Writes `files` into a new archive `target` under their bare names.
+bool writeArchive(const QString& target, const QFileInfoList& files, QStringList* warnings,
+                  QString* error) {
+    QList<ArchiveFile> named;
+    for (const QFileInfo& f : files)
+        named.append({f.fileName(), f.absoluteFilePath()});
+    return writeUploadArchive(target, named, warnings, error);
+}
+
 } // namespace
+
+bool removeServerScripts(const QString& workPath, QString* error) {
+    const QString images = workPath + QStringLiteral("images/");
+    return (!QFileInfo(images).isDir() || removeScripts(images, error)) &&
+           removeScripts(workPath, error);
+}
 
 QString archivePath(const QString& installPath) {
     return installPath + archiveName;

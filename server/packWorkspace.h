@@ -33,6 +33,21 @@ QString archivePath(const QString& installPath);
 // the rest deflated.
 PackResult packWorkspace(const QString& installPath, const QString& workPath);
 
+// One file of an upload archive: its name in the archive and where it is read.
+struct ArchiveFile {
+    QString name;
+    QString path;
+};
+// Writes `files` into a new archive `target`, storing or deflating each by its content. A
+// file the writer cannot add is named in `warnings` and left out. False, with `error` set,
+// only when the archive itself cannot be made.
+bool writeUploadArchive(const QString& target, const QList<ArchiveFile>& files,
+                        QStringList* warnings, QString* error);
+
+// Removes the server-side scripts ("*.asp") from the working folder and its "images"
+// subfolder, as packing does.
+bool removeServerScripts(const QString& workPath, QString* error);
+
 // Writes a file onto a connection in chunks, keeping only a little of it queued, and
 // reports every block the connection hands on.
 class ArchiveSender : public QObject {

@@ -1,5 +1,6 @@
 #include "server/updataFrm.h"
 
+#include "common/gbk.h"
 #include "common/uiServices.h"
 #include "common/workWindow.h"
 #include "common/workspace.h"
@@ -204,6 +205,7 @@ void updataFrm::load() {
     st.pendingSiteName.clear();
     st.announced = false;
     st.awaitingVerdict = false;
+    st.changesOffered = false;
     st.socket = sckClient;
 
     showPublishedAddress();
@@ -250,6 +252,10 @@ bool updataFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool updataFrm::sendMsg(const QString& text, bool announcement) {
+    return sendBytes(gbk::encode(text), announcement);
+}
+
+bool updataFrm::sendBytes(const QByteArray& bytes, bool announcement) {
     mdl_upData::State& st = mdl_upData::state();
     if (!mdl_upData::isConnected(sckClient)) {
         ui::message(this, QStringLiteral("没有和服务器建立连接！"), kNotice, QMessageBox::Warning);
@@ -260,7 +266,7 @@ bool updataFrm::sendMsg(const QString& text, bool announcement) {
         ui::message(this, QStringLiteral("正在上传数据不能，不能发送消息！"));
         return false;
     }
-    if (!mdl_upData::sendMsg(sckClient, text)) {
+    if (sckClient->write(bytes) != bytes.size()) {
         ui::message(this, sckClient->errorString());
         return false;
     }
@@ -384,6 +390,11 @@ void updataFrm::connectionEnded() {
     st.loggedIn = false;
     st.announced = false;
     st.awaitingVerdict = false;
+    st.changesOffered = false;
+    if (m_delta.active()) {
+        m_delta.reset();
+        cmd_updata->setEnabled(true);
+    }
     // Nothing is left to time out or to ask for.
     Timer_sck->stop();
     timer_verion->stop();
@@ -438,9 +449,29 @@ void updataFrm::sckClient_DataArrival() {
         return;
     const QScopedValueRollback hold(m_holdReplies, true);
     mdl_upData::State& st = mdl_upData::state();
-    const QByteArray data = sckClient->readAll();
-    if (data.isEmpty())
+    QByteArray data = sckClient->readAll();
+    if (m_delta.active()) {
+        QList<QByteArray> needed;
+        switch (m_delta.take(data, &needed)) {
+        case mdl_upData::DeltaUpload::Event::Need:
+            changesNeeded(needed);
+            break;
+        case mdl_upData::DeltaUpload::Event::Full:
+            changesAbandoned();
+            startFullUpload();
+            break;
+        case mdl_upData::DeltaUpload::Event::Done:
+            changesDone();
+            break;
+        case mdl_upData::DeltaUpload::Event::None:
+            break;
+        }
+    }
+    if (data.isEmpty()) {
+        if (sckClient->bytesAvailable() > 0)
+            QTimer::singleShot(0, this, &updataFrm::sckClient_DataArrival);
         return;
+    }
     const mdl_upData::Action a = mdl_upData::onServerData(data, st, txt_webName->text());
     if (!a.error.isEmpty()) {
         ui::message(this, a.error);
@@ -488,6 +519,9 @@ void updataFrm::sckClient_DataArrival() {
             verFrm::instance()->parkServerMessage(a.text);
         break;
     case Reply::SystemMsg:
+        // A refusal of an upload of changes ends it, as it ends a whole one.
+        if (m_delta.phase() == mdl_upData::DeltaUpload::Phase::Checking)
+            changesAbandoned();
         if (a.uploadRefused)
             setPanel(2, QStringLiteral("服务器没有接受上传。"));
         ui::message(this, a.text, QStringLiteral("系统信息"));
@@ -496,6 +530,8 @@ void updataFrm::sckClient_DataArrival() {
         sendArchive();
         break;
     case Reply::ErrMsg:
+        if (m_delta.active())
+            changesAbandoned();
         if (a.uploadRefused) {
             // Most often the service has no record of the short name (a new server, or
             // one that lost it): the name can be registered again straight away.
@@ -565,6 +601,15 @@ void updataFrm::cmd_updata_Click() {
         txt_webName->setFocus();
         return;
     }
+    if (m_delta.active())
+        return; // the service has yet to answer the upload under way
+    if (st.changesOffered && startChangesUpload())
+        return;
+    startFullUpload();
+}
+
+void updataFrm::startFullUpload() {
+    mdl_upData::State& st = mdl_upData::state();
     timer_doZip->start();
     timer_doZip_Timer();
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -583,6 +628,72 @@ void updataFrm::cmd_updata_Click() {
     st.archiveSize = packed.size;
     if (sendMsg(mdl_upData::sizeAnnouncement(st.archiveSize), true))
         st.announced = true;
+}
+
+bool updataFrm::startChangesUpload() {
+    mdl_upData::State& st = mdl_upData::state();
+    const QString work = workspace::currImgPath();
+    QString why;
+    if (!mdl_upData::removeServerScripts(work, &why)) {
+        ui::message(this, why, QString(), QMessageBox::NoIcon);
+        ui::message(this, QStringLiteral("压缩文件出错！"), kWarning, QMessageBox::Critical);
+        return true;
+    }
+    setPanel(2, QStringLiteral("正在检查改动的文件..."));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QByteArray message = m_delta.start(work, &why);
+    QApplication::restoreOverrideCursor();
+    if (message.isEmpty())
+        return false;
+    if (!sendBytes(message, true)) {
+        m_delta.reset();
+        return true;
+    }
+    st.announced = true;
+    cmd_updata->setEnabled(false);
+    return true;
+}
+
+void updataFrm::changesNeeded(const QList<QByteArray>& needed) {
+    mdl_upData::State& st = mdl_upData::state();
+    timer_doZip->start();
+    timer_doZip_Timer();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const mdl_upData::ChangesPack packed =
+        mdl_upData::packChanges(workspace::currentPath(), m_delta.manifest(), needed);
+    QApplication::restoreOverrideCursor();
+    timer_doZip->stop();
+    for (const QString& w : packed.warnings)
+        ui::message(this, w, QString(), QMessageBox::NoIcon);
+    if (!packed.ok) {
+        changesAbandoned();
+        st.announced = false;
+        ui::message(this, packed.error, QString(), QMessageBox::NoIcon);
+        ui::message(this, QStringLiteral("压缩文件出错！"), kWarning, QMessageBox::Critical);
+        return;
+    }
+    setPanel(2, QStringLiteral("压缩完成。"));
+    st.archiveSize = packed.size;
+    const QString announcement = mdl_upData::sizeAnnouncement(st.archiveSize);
+    m_delta.changesAnnounced(packed, announcement.size());
+    if (!sendMsg(announcement, true)) {
+        changesAbandoned();
+        st.announced = false;
+    }
+}
+
+void updataFrm::changesDone() {
+    const qint64 sent = m_delta.sentBytes();
+    const qint64 unchanged = m_delta.unchangedBytes();
+    m_delta.reset();
+    setPanel(2, QStringLiteral("数据传输完毕！"));
+    cmd_updata->setEnabled(true);
+    ui::message(this, QStringLiteral("数据传输完毕！\n") + mdl_upData::changesSummary(sent, unchanged));
+}
+
+void updataFrm::changesAbandoned() {
+    m_delta.reset();
+    cmd_updata->setEnabled(true);
 }
 
 void updataFrm::sendArchive() {
@@ -629,6 +740,12 @@ void updataFrm::onSendComplete() {
     st.uploading = false;
     st.archiveSize = 0;
     st.awaitingVerdict = true;
+    if (m_delta.phase() == mdl_upData::DeltaUpload::Phase::ChangesSent) {
+        // The service checks the changes against the manifest before the upload counts.
+        m_delta.allSent();
+        setPanel(2, QStringLiteral("正在等待服务器核对数据..."));
+        return;
+    }
     setPanel(2, QStringLiteral("数据传输完毕！"));
     cmd_updata->setEnabled(true);
     {

@@ -2,6 +2,7 @@
 // The upload window "上传数据": connection to the hosting service, the site's short name
 // and published address, the password change and the upload of the working folder.
 
+#include "server/deltaUpload.h"
 #include "server/packWorkspace.h"
 
 #include <QWidget>
@@ -79,6 +80,16 @@ private:
     // Sends one text message; says so when there is no connection, or when an archive
     // is announced or on its way (only a new announcement may go before it is sent).
     bool sendMsg(const QString& text, bool announcement = false);
+    bool sendBytes(const QByteArray& bytes, bool announcement);
+    // Packs the whole working folder and announces it.
+    void startFullUpload();
+    // Sends the manifest to a service that takes uploads of changes; false when the
+    // folder has none and the whole archive must go.
+    bool startChangesUpload();
+    // The service's answers to an upload of changes.
+    void changesNeeded(const QList<QByteArray>& needed);
+    void changesDone();
+    void changesAbandoned();
     void sendArchive();
     void onSendProgress(qint64 bytes);
     void onSendComplete();
@@ -92,6 +103,7 @@ private:
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel2 = nullptr;
     mdl_upData::ArchiveSender* m_sender = nullptr;
+    mdl_upData::DeltaUpload m_delta;
     int m_verionCount = 0;
     int m_sckCount = 0;
     qint64 m_progressBytes = 0;

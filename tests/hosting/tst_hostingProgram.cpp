@@ -19,6 +19,9 @@
 
 namespace {
 
+// The login's acceptance, with the offer of uploads of changes that comes with it.
+const QString kAccepted = QStringLiteral("<#login#><#deltaOffer#>sha256");
+
 // Starts the program and waits for its port.
 quint16 startServer(QProcess& server, const QString& program, const QStringList& args) {
     server.start(program, QStringList{"--port", "0"} + args);
@@ -125,7 +128,7 @@ void TestHostingProgram::commandsReachConnectedClient() {
     client.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(client.waitForConnected(5000));
     client.write("<#login#>20061001||417305");
-    QTRY_COMPARE(received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(received, kAccepted);
     received.clear();
 
     server.write(
@@ -196,7 +199,7 @@ void TestHostingProgram::accountsSurviveAKillMidWrite() {
                 listed.contains("70004999"));
     Client c(port);
     c.socket.write("<#login#>20061001||417305");
-    QTRY_COMPARE(c.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(c.received, kAccepted);
     server.write("quit\n");
     QVERIFY(server.waitForFinished(10000));
 }
@@ -220,7 +223,7 @@ void TestHostingProgram::keepsServingAtTheDescriptorLimit() {
     const auto settled = [&] {
         int served = 0, closed = 0;
         for (auto& c : clients) {
-            served += c->received == u"<#login#>";
+            served += c->received == kAccepted;
             closed += c->socket.state() == QAbstractSocket::UnconnectedState;
         }
         return std::pair{served, closed};
@@ -233,7 +236,7 @@ void TestHostingProgram::keepsServingAtTheDescriptorLimit() {
     QTest::qWait(300);
     Client late(port);
     late.socket.write("<#login#>20061001||417305");
-    QTRY_COMPARE_WITH_TIMEOUT(late.received, QStringLiteral("<#login#>"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(late.received, kAccepted, 10000);
     server.write("quit\n");
     QVERIFY(server.waitForFinished(10000));
 }

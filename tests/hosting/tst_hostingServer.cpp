@@ -27,6 +27,9 @@
 
 namespace {
 
+// The login's acceptance, with the offer of uploads of changes that comes with it.
+const QString kAccepted = QStringLiteral("<#login#><#deltaOffer#>sha256");
+
 // A raw client of the protocol: what it sends and what came back.
 class Client {
 public:
@@ -218,7 +221,7 @@ void TestHostingServer::startServer(const std::function<void(hosting::Options&)>
 std::unique_ptr<Client> TestHostingServer::loggedIn(const QString& site, const QString& from) {
     auto c = std::make_unique<Client>(m_server->port(), from);
     c->send("<#login#>20061001||417305");
-    if (!QTest::qWaitFor([&] { return c->received == u"<#login#>"; }, 5000))
+    if (!QTest::qWaitFor([&] { return c->received == kAccepted; }, 5000))
         return nullptr;
     c->take();
     if (!site.isEmpty()) {
@@ -247,7 +250,7 @@ void TestHostingServer::login_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("reply");
     QTest::newRow("initial account") << "<#login#>20061001||417305"
-                                     << "<#login#>";
+                                     << kAccepted;
     QTest::newRow("wrong password") << "<#login#>20061001||417306"
                                     << "<#logout#>";
     QTest::newRow("unknown account") << "<#login#>99999999||417305"
@@ -297,7 +300,7 @@ void TestHostingServer::oneMessageInSeveralReads() {
     c.send("#log");
     QTest::qWait(150);
     c.send("in#>20061001||417305");
-    QTRY_COMPARE(c.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(c.received, kAccepted);
     c.take();
     // A message cut after its tag waits for the rest of its payload.
     c.sendRaw(QByteArray("<#talkmsg#>") + gbk::encode(QStringLiteral("你")));
@@ -309,7 +312,7 @@ void TestHostingServer::oneMessageInSeveralReads() {
 void TestHostingServer::severalMessagesInOneRead() {
     Client c(m_server->port());
     c.send("<#getversion#>3.05<#login#>20061001||417305<#siteName#>abc1<#modPwd#>n3w");
-    QTRY_COMPARE(c.received, QStringLiteral("<#login#><#siteName#><#modPwd#>"));
+    QTRY_COMPARE(c.received, kAccepted + QStringLiteral("<#siteName#><#modPwd#>"));
     // Passwords are never kept.
     QCOMPARE(m_server->received(), (QStringList{"<#getversion#>3.05", "<#login#>20061001||",
                                                 "<#siteName#>abc1", "<#modPwd#>"}));
@@ -331,7 +334,7 @@ void TestHostingServer::garbageGetsErrorAndConnectionStaysUsable() {
     QTRY_VERIFY(c.received.startsWith(QStringLiteral("<#errMsg#>")));
     c.take();
     c.send("<#login#>20061001||417305");
-    QTRY_COMPARE(c.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(c.received, kAccepted);
 }
 
 void TestHostingServer::overlongTextIsBounded() {
@@ -406,7 +409,7 @@ void TestHostingServer::passwordChangeIsKeptAcrossRestarts() {
     QTRY_COMPARE(c.received, QStringLiteral("<#logout#>"));
     c.take();
     c.send("<#login#>20061001||新密码 1");
-    QTRY_COMPARE(c.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(c.received, kAccepted);
     QCOMPARE(m_server->accounts().siteName("20061001"), QStringLiteral("keep"));
 }
 
@@ -578,7 +581,7 @@ void TestHostingServer::manyClientsAtOnce() {
     for (auto& c : clients)
         c->send("<#getversion#>3.05<#login#>20061001||417305");
     for (auto& c : clients)
-        QTRY_COMPARE_WITH_TIMEOUT(c->received, QStringLiteral("<#login#>"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(c->received, kAccepted, 20000);
     QCOMPARE(m_server->connectionCount(), 200);
 }
 
@@ -814,13 +817,13 @@ void TestHostingServer::connectionCaps() {
     for (Client* c : {&a1, &a2, &b1, &c1}) {
         QVERIFY(c->connected());
         c->send("<#login#>20061001||417305");
-        QTRY_COMPARE(c->received, QStringLiteral("<#login#>"));
+        QTRY_COMPARE(c->received, kAccepted);
     }
     a1.socket.disconnectFromHost();
     QTRY_COMPARE(m_server->connectionCount(), 3);
     Client a4(m_server->port(), "127.0.0.2");
     a4.send("<#login#>20061001||417305");
-    QTRY_COMPARE(a4.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(a4.received, kAccepted);
 }
 
 void TestHostingServer::passwordGuessingIsThrottled_data() {
@@ -857,7 +860,7 @@ void TestHostingServer::passwordGuessingIsThrottled() {
     // What is not locked goes on: another account, or the account from elsewhere.
     Client other(m_server->port(), oneAccount ? "127.0.0.20" : "127.0.0.21");
     other.send(oneAccount ? "<#login#>30000001||other" : "<#login#>20061001||417305");
-    QTRY_COMPARE(other.received, QStringLiteral("<#login#>"));
+    QTRY_COMPARE(other.received, kAccepted);
 }
 
 void TestHostingServer::failedLoginsWaitLongerAndLonger() {
@@ -881,7 +884,7 @@ void TestHostingServer::failedLoginsWaitLongerAndLonger() {
                         QString::number(took[2]) + ' ' + QString::number(took[3])));
     // A right password after the failures is let in, and the delays start again.
     c.send("<#login#>20061001||417305");
-    QTRY_COMPARE_WITH_TIMEOUT(c.received, QStringLiteral("<#login#>"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(c.received, kAccepted, 10000);
 }
 
 void TestHostingServer::unknownAccountTakesAsLongAsWrongPassword() {
@@ -962,7 +965,7 @@ void TestHostingServer::siteMovesWithItsShortName() {
     QVERIFY(m_server->accounts().setPassword("30000001", "pw"));
     Client other(m_server->port());
     other.send("<#login#>30000001||pw<#siteName#>demo");
-    QTRY_COMPARE(other.received, QStringLiteral("<#login#><#siteName#>"));
+    QTRY_COMPARE(other.received, kAccepted + QStringLiteral("<#siteName#>"));
     QVERIFY(!QFileInfo::exists(published("demo")));
     // The next upload lands under the new name.
     QVERIFY(upload(*c, makeZip({{"dalmbuilder.tdc", siteDatabase("新名字")}})).contains("已发布"));

@@ -91,6 +91,8 @@ void TestSessionE2e::init() {
     m_data = std::make_unique<QTemporaryDir>();
     hosting::Options o;
     o.dataDir = m_data->path();
+    // The protocol as it stands: whole archives only.
+    o.offerChanges = false;
     m_server = std::make_unique<hosting::HostingServer>(o);
     QVERIFY(m_server->start(QHostAddress::LocalHost, 0));
 }
