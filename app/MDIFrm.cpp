@@ -1,12 +1,14 @@
 #include "app/MDIFrm.h"
 
 #include "app/backup.h"
+#include "app/instanceLock.h"
 #include "app/mainCommands.h"
 #include "app/startup.h"
 #include "appearance/sltTmplFrm.h"
 #include "chrome/aboutFrm.h"
 #include "common/mdl_func.h"
 #include "common/uiServices.h"
+#include "common/unsavedWork.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
 #include "designer/catalogTree.h"
@@ -28,6 +30,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSessionManager>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -113,6 +116,8 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
                     QMessageBox::Warning);
     }
     workspace::setWorkingPath(ws.workPath);
+    if (!takeWorkingFolder(splash))
+        return false;
 
     QString dbFile = ws.databaseFile;
     const sitedb::Outcome opened = sitedb::open(dbFile);
@@ -130,6 +135,12 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
 
     setWindowTitle(startup::frameTitle(sitedb::userInfo(QStringLiteral("webName"))));
     createCommands();
+    // The desktop session ending asks as closing the frame does; without leave to ask,
+    // nothing is stored or removed.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& session) {
+        if (session.allowsInteraction() && !settleUnsaved())
+            session.cancel();
+    });
 
     // The companion program runs exactly while the work windows load.
     startCompanion();
@@ -492,7 +503,13 @@ void MDIFrm::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (!settleUnsaved()) {
+        event->ignore();
+        return;
+    }
     m_unloading = true;
+    // The next start on the working folder may take it from here.
+    m_folderLock.reset();
     // The connection to the hosting service ends with the program.
     if (auto* upload = qobject_cast<updataFrm*>(workWindow(kUpload)))
         upload->closeSocket();
@@ -508,4 +525,76 @@ void MDIFrm::closeEvent(QCloseEvent* event) {
     }
     event->accept();
     QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+// ---- one program per working folder ----
+
+bool MDIFrm::takeWorkingFolder(QWidget* splash) {
+    m_folderLock = std::make_unique<instanceLock::Lock>(currImgPath());
+    if (m_folderLock->take()) {
+        connect(m_folderLock.get(), &instanceLock::Lock::raiseRequested, this, [this] {
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+        });
+        return true;
+    }
+    const bool raised = m_folderLock->callHolder();
+    m_folderLock.reset();
+    if (splash)
+        splash->close();
+    QString text = QStringLiteral("Orvane已经在运行，正在使用工作文件夹“%1”。\n"
+                                  "同一个工作文件夹只能由一个Orvane打开，本次启动不再继续。")
+                       .arg(QDir::toNativeSeparators(currImgPath()));
+    if (raised)
+        text += QStringLiteral("\n正在运行的Orvane窗口已切换到最前面。");
+    ui::message(nullptr, text, QStringLiteral("提示"), QMessageBox::Information);
+    return false;
+}
+
+// ---- what the work windows hold unsaved ----
+
+bool MDIFrm::settleUnsaved() {
+    struct Held {
+        QString window;
+        unsavedWork::Holder* holder;
+    };
+    QList<Held> held;
+    QStringList items;
+    for (QMdiSubWindow* sub : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        auto* holder = dynamic_cast<unsavedWork::Holder*>(sub->widget());
+        const QStringList unsaved = holder ? holder->unsavedItems() : QStringList();
+        if (unsaved.isEmpty())
+            continue;
+        held.append({sub->widget()->objectName(), holder});
+        items << unsaved;
+    }
+    if (held.isEmpty())
+        return true;
+
+    const auto answer =
+        ui::message(this, unsavedWork::quitQuestion(items), QStringLiteral("提示"),
+                    QMessageBox::Question,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (answer == QMessageBox::Discard) {
+        for (const Held& h : held)
+            h.holder->discardUnsaved();
+        return true;
+    }
+    if (answer == QMessageBox::Save) {
+        for (qsizetype i = 0; i < held.size(); ++i) {
+            if (held[i].holder->saveUnsaved())
+                continue;
+            // The window that could not save is in front; what was not saved stays as it was.
+            for (qsizetype j = i; j < held.size(); ++j)
+                held[j].holder->keepUnsaved();
+            showWorkWindow(held[i].window);
+            return false;
+        }
+        return true;
+    }
+    for (const Held& h : held)
+        h.holder->keepUnsaved();
+    return false;
 }

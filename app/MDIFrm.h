@@ -5,12 +5,17 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenuBar;
 class QToolBar;
 class frmSplash;
+namespace instanceLock {
+class Lock;
+}
 
 // The main frame: resolves the working folder, keeps the one site database connection
 // `conn`, hosts the work windows and carries the main commands.
@@ -68,6 +73,12 @@ private:
     void startCompanion();
     void stopCompanion();
     void fail(QWidget* splash, const QString& text);
+    // Makes this program the one that runs on the working folder. False, after telling
+    // the user and bringing the running program to the front, when another one holds it.
+    bool takeWorkingFolder(QWidget* splash);
+    // Before the program ends: asks once about what the work windows hold unsaved, and
+    // saves or drops it as answered. False when the program is to stay open.
+    bool settleUnsaved();
     // Offers a way on when the site database cannot be opened: the backup, or a fresh
     // start, with the damaged file kept. True once `dbFile` is open.
     bool recoverDatabase(QWidget* splash, QString* dbFile, const QString& reason);
@@ -75,4 +86,5 @@ private:
     QMdiArea* m_area = nullptr;
     qint64 m_companionPid = 0;
     bool m_unloading = false;
+    std::unique_ptr<instanceLock::Lock> m_folderLock;
 };

@@ -2,22 +2,68 @@
 
 #include "common/mdl_func.h"
 
+#include <QAbstractButton>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QKeyEvent>
 
 namespace ui {
 
 namespace {
+
+// A message box whose Esc key and close box never pick an answer the user did not press:
+// they cancel when "取消" is offered, take the only button of a one-button box, and
+// otherwise answer nothing.
+class AnswerBox final : public QMessageBox {
+public:
+    AnswerBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+              QMessageBox::StandardButtons buttons, QWidget* parent)
+        : QMessageBox(icon, title, text, buttons, parent),
+          m_dismissOnly(!buttons.testFlag(QMessageBox::Cancel) && this->buttons().size() > 1) {
+        // The answers to "save before going on?" read the same on every desktop.
+        const std::pair<QMessageBox::StandardButton, QString> texts[] = {
+            {QMessageBox::Save, QStringLiteral("保存")},
+            {QMessageBox::Discard, QStringLiteral("不保存")},
+            {QMessageBox::Cancel, QStringLiteral("取消")}};
+        if (buttons.testFlag(QMessageBox::Discard)) {
+            for (const auto& [which, caption] : texts) {
+                if (QAbstractButton* b = button(which))
+                    b->setText(caption);
+            }
+        }
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (m_dismissOnly && event->matches(QKeySequence::Cancel)) {
+            done(QMessageBox::NoButton);
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (m_dismissOnly) {
+            event->accept();
+            done(QMessageBox::NoButton);
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool m_dismissOnly;
+};
 
 class DesktopServices final : public Services {
 public:
     QMessageBox::StandardButton message(QWidget* parent, const QString& text, const QString& title,
                                         QMessageBox::Icon icon,
                                         QMessageBox::StandardButtons buttons) override {
-        QMessageBox box(icon, title, text, buttons, parent);
+        AnswerBox box(icon, title, text, buttons, parent);
         return static_cast<QMessageBox::StandardButton>(box.exec());
     }
 

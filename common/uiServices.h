@@ -18,7 +18,10 @@ class Services {
 public:
     virtual ~Services() = default;
 
-    // Shows a message box; the button the user pressed.
+    // Shows a message box; the button the user pressed. Esc and the box's close button
+    // answer Cancel when it is offered, the only button of a one-button box, and
+    // otherwise NoButton: they never stand for Yes or No. Save, Discard and Cancel read
+    // "保存", "不保存" and "取消".
     virtual QMessageBox::StandardButton message(QWidget* parent, const QString& text,
                                                 const QString& title, QMessageBox::Icon icon,
                                                 QMessageBox::StandardButtons buttons) = 0;

@@ -324,7 +324,8 @@ void insDataFrm::tvw_nav_MouseUp(int button, int shift, int x, int y) {
         const auto answer = ui::message(
             this, QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"),
             QStringLiteral("提示"), QMessageBox::Information, QMessageBox::Yes | QMessageBox::No);
-        if (answer == QMessageBox::Yes) {
+        // Only "否" throws the page away; Esc or closing the box keeps it, as "是" does.
+        if (answer != QMessageBox::No) {
             // The tree shows again the node whose page is still being edited, and the page
             // comes back if a refresh had put it away.
             if (currNode) {
@@ -645,10 +646,12 @@ void insDataFrm::cmd_img_Click(int index) {
 }
 
 void insDataFrm::cmd_ok_Click() {
-    if (currFormat == u"adv") {
-        advEditer->save();
-        return;
-    }
+    storePage(true);
+}
+
+bool insDataFrm::storePage(bool tellSuccess) {
+    if (currFormat == u"adv")
+        return advEditer->save(tellSuccess);
     const QString key = currNode ? catalogTree::key(currNode) : QString();
     const QString name = currNode ? currNode->text(0) : QString();
     const mdl_ins::PageFields fields{txt_title->text(), txt_content->toPlainText(),
@@ -658,15 +661,15 @@ void insDataFrm::cmd_ok_Click() {
     case mdl_ins::SaveResult::NoLevel:
         ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
                     QMessageBox::Critical);
-        return;
+        return false;
     case mdl_ins::SaveResult::EmptyTitle:
         ui::message(this, QStringLiteral("标题不能为空"), QStringLiteral("提示"),
                     QMessageBox::Information);
-        return;
+        return false;
     case mdl_ins::SaveResult::Failed:
         ui::message(this, QStringLiteral("保存数据失败"), QStringLiteral("提示"),
                     QMessageBox::Critical);
-        return;
+        return false;
     case mdl_ins::SaveResult::Saved:
         break;
     }
@@ -674,8 +677,25 @@ void insDataFrm::cmd_ok_Click() {
     for (int i = 0; i < 2; ++i)
         imgSlot[i] = ImgSlot{};
     m_pictures.saved();
-    ui::message(this, QStringLiteral("数据已保存！"), QStringLiteral("提示"),
-                QMessageBox::Information);
+    if (tellSuccess)
+        ui::message(this, QStringLiteral("数据已保存！"), QStringLiteral("提示"),
+                    QMessageBox::Information);
+    mdl_ins::dataChanged = false;
+    return true;
+}
+
+QStringList insDataFrm::unsavedItems() {
+    if (!mdl_ins::dataChanged || !currNode)
+        return {};
+    return {QStringLiteral("录入数据：“%1”的内容").arg(currNode->text(0))};
+}
+
+bool insDataFrm::saveUnsaved() {
+    return storePage(false);
+}
+
+void insDataFrm::discardUnsaved() {
+    clearFields();
     mdl_ins::dataChanged = false;
 }
 

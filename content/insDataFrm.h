@@ -4,6 +4,7 @@
 // records with the buttons that add, delete and modify them.
 
 #include "common/pictures.h"
+#include "common/unsavedWork.h"
 
 #include <QString>
 #include <QWidget>
@@ -24,7 +25,7 @@ class QTreeWidgetItem;
 class QWebEngineView;
 class advEdit;
 
-class insDataFrm : public QWidget {
+class insDataFrm : public QWidget, public unsavedWork::Holder {
     Q_OBJECT
 public:
     explicit insDataFrm(QWidget* parent = nullptr);
@@ -83,6 +84,10 @@ Q_SIGNALS:
     void modifyRecordRequested(const QString& format, qint64 id);
 
 public:
+    QStringList unsavedItems() override;
+    bool saveUnsaved() override;
+    void discardUnsaved() override;
+
     void cmd_addData_Click(int index);
     void cmd_ok_Click();
     void cmd_img_Click(int index);
@@ -100,6 +105,9 @@ private:
     };
 
     void loadDataTree();
+    // Stores the page shown, saying so when `tellSuccess`; false, after saying why, when
+    // it was not stored.
+    bool storePage(bool tellSuccess);
     QString getNodeFormat();
     void showFormatPanel(const QString& format);
     void showStatus(const QString& nodeText, const QString& formatText);

@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
@@ -24,6 +25,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWebEngineView>
+
+#include <utility>
 
 using mdl_dgnFrm::twips;
 using mdl_nov::Level;
@@ -507,17 +510,21 @@ void designFrm::tvw_nav_AfterLabelEdit(const QString& newText) {
     editNode = nullptr;
     if (!node || m_editGeneration != m_generation)
         return;
+    rename(node, newText);
+}
+
+bool designFrm::rename(QTreeWidgetItem* node, const QString& newText) {
     switch (mdl_nov::checkNewName(newText)) {
     case mdl_nov::NameCheck::Duplicate:
         ui::message(this, QStringLiteral("已存在重名，更改名称!"), QStringLiteral("警告"),
                     QMessageBox::Warning);
         reloadTree();
-        return;
+        return false;
     case mdl_nov::NameCheck::Empty:
         ui::message(this, QStringLiteral("重命名不能为空！"), QStringLiteral("提示"),
                     QMessageBox::Information);
         reloadTree();
-        return;
+        return false;
     case mdl_nov::NameCheck::Ok:
         break;
     }
@@ -526,12 +533,64 @@ void designFrm::tvw_nav_AfterLabelEdit(const QString& newText) {
     if (!out) {
         ui::message(this, out.error, QStringLiteral("提示"), QMessageBox::Critical);
         reloadTree();
-        return;
+        return false;
     }
     node->setText(0, mdl_nov::nodeName(newText));
     Q_EMIT catalogChanged();
     if (catalogTree::level(node) == mdl_nov::Level::None)
         Q_EMIT siteNameChanged(node->text(0));
+    return true;
+}
+
+QLineEdit* designFrm::labelEditor() const {
+    if (!editNode)
+        return nullptr;
+    for (QLineEdit* box : tvw_nav->viewport()->findChildren<QLineEdit*>()) {
+        if (box->isVisible())
+            return box;
+    }
+    return nullptr;
+}
+
+QStringList designFrm::unsavedItems() {
+    QLineEdit* box = labelEditor();
+    if (!box)
+        return {};
+    // The rename is put aside: a question shown now would otherwise end it, and write it.
+    m_parkedNode = std::exchange(editNode, nullptr);
+    m_parkedText = box->text();
+    m_parkedNode->setFlags(m_parkedNode->flags() & ~Qt::ItemIsEditable);
+    tvw_nav->closePersistentEditor(m_parkedNode);
+    if (m_parkedText == m_editOldName)
+        return {};
+    return {QStringLiteral("设计栏目：“%1”改名为“%2”").arg(m_editOldName, m_parkedText)};
+}
+
+bool designFrm::saveUnsaved() {
+    QTreeWidgetItem* node = std::exchange(m_parkedNode, nullptr);
+    if (!node || m_editGeneration != m_generation || m_parkedText == m_editOldName)
+        return true;
+    return rename(node, m_parkedText);
+}
+
+void designFrm::discardUnsaved() {
+    m_parkedNode = nullptr;
+}
+
+void designFrm::keepUnsaved() {
+    QTreeWidgetItem* node = std::exchange(m_parkedNode, nullptr);
+    if (!node || m_editGeneration != m_generation)
+        return;
+    // The edit opens again on the same node, with the text as the user left it.
+    const QString oldName = m_editOldName;
+    editNode = node;
+    editNode->setFlags(editNode->flags() | Qt::ItemIsEditable);
+    tvw_nav->setCurrentItem(editNode);
+    tvw_nav->setFocus();
+    tvw_nav->editItem(editNode, 0);
+    m_editOldName = oldName;
+    if (QLineEdit* box = labelEditor())
+        box->setText(m_parkedText);
 }
 
 void designFrm::cmd_mod_Click() {

@@ -2,6 +2,8 @@
 // The designer window: the site's catalog tree with its commands, and the preview of a
 // file's display format.
 
+#include "common/unsavedWork.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -9,6 +11,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSplitter;
@@ -18,7 +21,7 @@ class QTreeWidgetItem;
 class QWebEngineView;
 class dgnFrm_modFile;
 
-class designFrm : public QWidget {
+class designFrm : public QWidget, public unsavedWork::Holder {
     Q_OBJECT
 public:
     explicit designFrm(QWidget* parent = nullptr);
@@ -83,6 +86,12 @@ public:
     // The change-format dialog opened without modality, while it is open.
     dgnFrm_modFile* modelessModFile() const;
 
+    // A rename typed in the tree and not yet ended.
+    QStringList unsavedItems() override;
+    bool saveUnsaved() override;
+    void discardUnsaved() override;
+    void keepUnsaved() override;
+
 Q_SIGNALS:
     // The catalog tree changed: a node was added, deleted, renamed or moved, or a file's
     // display format changed.
@@ -104,6 +113,11 @@ private:
     void showFormatOf(QTreeWidgetItem* node, bool askWhenNone);
     void openModFile(bool modal);
     void showHint(const QString& text);
+    // Writes the rename of `node` (named m_editOldName) to `newText`; false, after saying
+    // why, when it was refused or failed (the tree is then loaded again).
+    bool rename(QTreeWidgetItem* node, const QString& newText);
+    // The box of the rename being typed, or nullptr.
+    QLineEdit* labelEditor() const;
 
     QLabel* m_panel1 = nullptr;
     QTreeWidgetItem* editNode = nullptr;
@@ -111,6 +125,9 @@ private:
     // Counts the reloads of the tree, so an edit that outlived its nodes is dropped.
     int m_generation = 0;
     int m_editGeneration = -1;
+    // A rename put aside while the program asks whether to keep it: its node and text.
+    QTreeWidgetItem* m_parkedNode = nullptr;
+    QString m_parkedText;
     QPointer<dgnFrm_modFile> m_modeless;
     bool m_activationHooked = false;
 };

@@ -143,6 +143,11 @@ void infoFrm::setDirty(bool dirty) {
 }
 
 void infoFrm::cmd_ok_Click() {
+    if (store())
+        ui::message(this, QStringLiteral("数据保存成功！"), kNotice, QMessageBox::Information);
+}
+
+bool infoFrm::store() {
     mdl_info::OrgInfo info;
     for (QLineEdit* box : boxes())
         info.values << box->text();
@@ -152,11 +157,11 @@ void infoFrm::cmd_ok_Click() {
     case mdl_info::SaveResult::BlankName:
         ui::message(this, QStringLiteral("站点名称不能为空！"), kNotice, QMessageBox::Information);
         txt_webName->setFocus();
-        return;
+        return false;
     case mdl_info::SaveResult::Failed:
         ui::message(this, QStringLiteral("不期望的错误,errNo:infoFrm"), kNotice,
                     QMessageBox::Critical);
-        return;
+        return false;
     case mdl_info::SaveResult::Saved:
         break;
     }
@@ -164,7 +169,22 @@ void infoFrm::cmd_ok_Click() {
     setDirty(false);
     m_status->setText(QStringLiteral("数据已保存。"));
     Q_EMIT siteNameChanged(info.values.front());
-    ui::message(this, QStringLiteral("数据保存成功！"), kNotice, QMessageBox::Information);
+    return true;
+}
+
+QStringList infoFrm::unsavedItems() {
+    if (!cmd_ok->isEnabled())
+        return {};
+    return {QStringLiteral("基本信息")};
+}
+
+bool infoFrm::saveUnsaved() {
+    return store();
+}
+
+void infoFrm::discardUnsaved() {
+    m_logo.dropped();
+    setDirty(false);
 }
 
 void infoFrm::showSiteName(const QString& webName) {
@@ -248,7 +268,6 @@ void infoFrm::placeFrame() {
 
 void infoFrm::closeEvent(QCloseEvent* event) {
     m_closed = true;
-    // A picture chosen for a logo that was never saved goes with the window.
-    m_logo.dropped();
+    // A picture chosen for a logo that was never saved stays until the user discards it.
     QWidget::closeEvent(event);
 }

@@ -3,6 +3,7 @@
 // its logo. Changes are kept in the boxes until "保存"; the window reminds the user once
 // when they leave it with changes pending.
 
+#include "common/unsavedWork.h"
 #include "organisation/mdl_info.h"
 
 #include <QList>
@@ -16,7 +17,7 @@ class QMdiSubWindow;
 class QPushButton;
 class QStatusBar;
 
-class infoFrm : public QWidget {
+class infoFrm : public QWidget, public unsavedWork::Holder {
     Q_OBJECT
 public:
     explicit infoFrm(QWidget* parent = nullptr);
@@ -51,6 +52,10 @@ public:
     // counts as changed only if it did before.
     void showSiteName(const QString& webName);
 
+    QStringList unsavedItems() override;
+    bool saveUnsaved() override;
+    void discardUnsaved() override;
+
 Q_SIGNALS:
     // The organisation data was stored; the frame and the catalog trees show the name.
     void siteNameChanged(const QString& webName);
@@ -62,6 +67,8 @@ protected:
 
 private:
     QList<QLineEdit*> boxes() const;
+    // Stores the boxes and the logo; false, after saying why, when they were not stored.
+    bool store();
     void setDirty(bool dirty);
     void watchLeaving();
     void remindUnsaved();

@@ -132,25 +132,27 @@ void advEdit::toolButtonClicked(const mdl_richtext::ToolButton& button) {
     richEditBase::toolButtonClicked(button);
 }
 
-void advEdit::save() {
+bool advEdit::save(bool tellSuccess) {
     const Node node = m_nodeSource ? m_nodeSource() : Node{};
     if (mdl_nov::levelOfKey(node.key) == mdl_nov::Level::None) {
         ui::message(this, QStringLiteral("没有在左边选择栏目！"), QStringLiteral("警告"),
                     QMessageBox::Critical);
-        return;
+        return false;
     }
     if (aspFileName() == u"news")
-        return;
+        return true;
     const mdl_ins::SaveResult r =
         mdl_ins::saveAdvPage(node.key, node.text, innerHTML(), mdl_ins::advIsNew);
     if (!r.ok()) {
         ui::message(this, r.error, QStringLiteral("提示"), QMessageBox::Information);
-        return;
+        return false;
     }
     mdl_ins::advIsNew = false;
-    ui::message(this, QStringLiteral("数据保存成功！"), QStringLiteral("提示"),
-                QMessageBox::Information);
+    if (tellSuccess)
+        ui::message(this, QStringLiteral("数据保存成功！"), QStringLiteral("提示"),
+                    QMessageBox::Information);
     mdl_ins::dataChanged = false;
+    return true;
 }
 
 void advEdit::showEvent(QShowEvent* event) {

@@ -28,8 +28,9 @@ public:
 
     // Where the save command finds the node being edited.
     void setNodeSource(std::function<Node()> source) { m_nodeSource = std::move(source); }
-    // Stores the page of the node (the toolbar's "保存").
-    void save();
+    // Stores the page of the node (the toolbar's "保存"), saying so when `tellSuccess`.
+    // False, after saying why, when it was not stored.
+    bool save(bool tellSuccess = true);
 
     QString previewDocument() const { return m_previewDoc; }
 

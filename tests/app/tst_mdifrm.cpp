@@ -2,9 +2,12 @@
 #include "app/frmSplash.h"
 #include "app/startup.h"
 #include "chrome/aboutFrm.h"
+#include "content/insDataFrm.h"
+#include "content/mdl_ins.h"
 #include "common/workspace.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
+#include "designer/mdl_nov.h"
 #include "organisation/infoFrm.h"
 #include "server/dlgFrm.h"
 #include "fixture.h"
@@ -20,6 +23,9 @@
 #include <QPushButton>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -56,6 +62,8 @@ private Q_SLOTS:
     void backupAndRestoreThroughTheMenu();
     void siteNameFollowsEveryRename_data();
     void siteNameFollowsEveryRename();
+    void quittingAsksOnceAboutUnsavedWork_data();
+    void quittingAsksOnceAboutUnsavedWork();
 };
 
 namespace {
@@ -503,6 +511,158 @@ void TestMdiFrm::siteNameFollowsEveryRename() {
     QCOMPARE(info->cmd_ok->isEnabled(), pending);
     QCOMPARE(info->txt_tel->text(), pending ? QStringLiteral("0571-1234567") : QString());
     QVERIFY(sitedb::userInfo("Tel").isEmpty());
+}
+
+void TestMdiFrm::quittingAsksOnceAboutUnsavedWork_data() {
+    QTest::addColumn<QStringList>("unsaved"); // info, logo, page, blankPage, rename
+    QTest::addColumn<QString>("how");         // the frame's close box, or a command's key
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("named");   // the lines the question names
+    QTest::addColumn<bool>("quits");
+    using B = QMessageBox;
+    const QString info = QStringLiteral("基本信息");
+    const QString page = QStringLiteral("录入数据：“公司简介”的内容");
+    const QString rename = QStringLiteral("设计栏目：“产品”改名为“产品中心”");
+    QTest::newRow("nothing unsaved: no question")
+        << QStringList{} << "" << int(B::NoButton) << QStringList{} << true;
+    QTest::newRow("基本信息 and a new logo, 保存")
+        << QStringList{"info", "logo"} << "mnuFile_quit" << int(B::Save) << QStringList{info} << true;
+    QTest::newRow("基本信息 and a new logo, 不保存")
+        << QStringList{"info", "logo"} << "User" << int(B::Discard) << QStringList{info} << true;
+    QTest::newRow("基本信息 and a new logo, 取消")
+        << QStringList{"info", "logo"} << "" << int(B::Cancel) << QStringList{info} << false;
+    QTest::newRow("Esc on the question")
+        << QStringList{"info"} << "" << int(B::NoButton) << QStringList{info} << false;
+    QTest::newRow("every window, 保存") << QStringList{"info", "page", "rename"} << "User"
+                                      << int(B::Save) << QStringList{info, rename, page} << true;
+    QTest::newRow("every window, 不保存") << QStringList{"info", "page", "rename"} << ""
+                                        << int(B::Discard) << QStringList{info, rename, page} << true;
+    QTest::newRow("every window, 取消") << QStringList{"info", "page", "rename"} << ""
+                                      << int(B::Cancel) << QStringList{info, rename, page} << false;
+    QTest::newRow("a page that cannot be saved")
+        << QStringList{"info", "blankPage"} << "" << int(B::Save) << QStringList{info, page} << false;
+}
+
+void TestMdiFrm::quittingAsksOnceAboutUnsavedWork() {
+    QFETCH(QStringList, unsaved);
+    QFETCH(QString, how);
+    QFETCH(int, answer);
+    QFETCH(QStringList, named);
+    QFETCH(bool, quits);
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("奥凡科技")));
+    for (const char* name : {"公司简介", "产品"})
+        QCOMPARE(mdl_nov::addNode(mdl_nov::Level::None, {}, QString::fromUtf8(name), false, "txt")
+                     .status,
+                 mdl_nov::AddResult::Added);
+    sitedb::close();
+    mdl_ins::dataChanged = false;
+    QTemporaryDir outside;
+    const QString logo = outside.filePath("quit-logo.jpg");
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    QVERIFY(picture.save(logo));
+
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    auto* info = qobject_cast<infoFrm*>(frm.workWindow("infoFrm"));
+    auto* content = qobject_cast<insDataFrm*>(frm.workWindow("insDataFrm"));
+    auto* designer = qobject_cast<designFrm*>(frm.workWindow("designFrm"));
+    QVERIFY(info && content && designer);
+    const QString work = inst.defaultWorkPath();
+
+    const bool page = unsaved.contains("page") || unsaved.contains("blankPage");
+    if (page) {
+        frm.showWorkWindow("insDataFrm");
+        QTreeWidgetItem* node = catalogTree::findByText(content->tvw_nav, "公司简介");
+        content->tvw_nav->setCurrentItem(node);
+        content->tvw_nav_MouseUp(1, 0, 0, 0);
+        content->txt_title->setText(unsaved.contains("page") ? "新标题" : "   ");
+        content->txt_content->setPlainText("正文");
+    }
+    QLineEdit* editor = nullptr;
+    if (unsaved.contains("rename")) {
+        frm.showWorkWindow("designFrm");
+        QTreeWidgetItem* node = catalogTree::findByText(designer->tvw_nav, "产品");
+        designer->tvw_nav->setCurrentItem(node);
+        designer->tvw_nav_NodeClick(node);
+        designer->ppMnu_ren_Click();
+        QTRY_VERIFY((editor = designer->tvw_nav->findChild<QLineEdit*>()) && editor->isVisible());
+        editor->setText("产品中心");
+    }
+    if (unsaved.contains("info"))
+        info->txt_tel->setText("0571-1234567");
+    if (unsaved.contains("logo")) {
+        ui.files.enqueue(logo);
+        info->cmd_view_Click();
+        QVERIFY(QFileInfo::exists(work + "quit-logo.jpg"));
+    }
+    ui.clear();
+
+    ui.answers.enqueue(QMessageBox::StandardButton(answer));
+    if (how.isEmpty())
+        frm.close();
+    else
+        command(frm, how)->trigger();
+    QCOMPARE(!frm.isVisible(), quits);
+
+    // One question, naming everything unsaved, with 保存 / 不保存 / 取消.
+    QList<RecordedMessage> questions;
+    for (const RecordedMessage& m : ui.messages) {
+        if (m.buttons == (QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel))
+            questions << m;
+    }
+    QCOMPARE(questions.size(), named.isEmpty() ? 0 : 1);
+    if (!named.isEmpty()) {
+        QStringList lines;
+        for (const QString& line : questions.front().text.split(u'\n'))
+            lines << line.trimmed();
+        for (const QString& item : named)
+            QVERIFY2(lines.contains(item), qPrintable(questions.front().text));
+        QCOMPARE(questions.front().title, QStringLiteral("提示"));
+    }
+
+    const bool saved = answer == QMessageBox::Save;
+    const bool cancelled = !quits && !saved;
+    if (unsaved.contains("info")) {
+        QCOMPARE(sitedb::userInfo("Tel"), saved ? QStringLiteral("0571-1234567") : QString());
+        QCOMPARE(info->cmd_ok->isEnabled(), cancelled);
+        QCOMPARE(info->txt_tel->text(), QStringLiteral("0571-1234567"));
+    }
+    if (unsaved.contains("logo")) {
+        // The picture goes only when the user discards it.
+        QCOMPARE(QFileInfo::exists(work + "quit-logo.jpg"), answer != QMessageBox::Discard);
+        QCOMPARE(sitedb::userInfo("logo"), saved ? QStringLiteral("quit-logo.jpg") : QString());
+    }
+    if (page) {
+        const sitedb::Rows rows = sitedb::query(
+            "SELECT value01 FROM content01 WHERE firstCatalog = ?", {QStringLiteral("公司简介")});
+        QVERIFY(rows.ok);
+        const bool stored = saved && unsaved.contains("page");
+        QCOMPARE(rows.isEmpty(), !stored);
+        if (cancelled || !stored)
+            QCOMPARE(content->txt_content->toPlainText(),
+                     cancelled || !quits ? QStringLiteral("正文") : QString());
+        if (!quits && saved) {
+            QCOMPARE(ui.lastText(), QStringLiteral("标题不能为空"));
+            QCOMPARE(activeWindow(frm), QStringLiteral("insDataFrm"));
+        }
+        QCOMPARE(mdl_ins::dataChanged, !quits);
+    }
+    if (unsaved.contains("rename")) {
+        QCOMPARE(mdl_nov::checkNewName("产品中心") == mdl_nov::NameCheck::Duplicate, saved);
+        QCOMPARE(mdl_nov::checkNewName("产品") == mdl_nov::NameCheck::Duplicate, !saved);
+        if (cancelled) {
+            // The rename is open again, as the user left it.
+            QTRY_VERIFY((editor = designer->tvw_nav->findChild<QLineEdit*>()) &&
+                        editor->isVisible());
+            QCOMPARE(editor->text(), QStringLiteral("产品中心"));
+        }
+    }
+    mdl_ins::dataChanged = false;
 }
 
 QTEST_MAIN(TestMdiFrm)

@@ -24,8 +24,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,6 +48,8 @@ private Q_SLOTS:
     void listFormatsShowTheirRecords_data();
     void listFormatsShowTheirRecords();
     void typingAsksBeforeLeaving();
+    void escapeOnTheQuestionKeepsThePage_data();
+    void escapeOnTheQuestionKeepsThePage();
     void anyChangeAsksBeforeLeaving_data();
     void anyChangeAsksBeforeLeaving();
     void expandingIsNotASwitch();
@@ -296,6 +300,54 @@ void TestInsDataFrm::typingAsksBeforeLeaving() {
     m_ui->answers.enqueue(QMessageBox::Yes);
     pick("页_txt", Qt::RightButton);
     QCOMPARE(m_ui->messages.size(), 3);
+}
+
+void TestInsDataFrm::escapeOnTheQuestionKeepsThePage_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("answer"); // how the real message box is left
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("Esc on a text page") << "页_txt" << "Esc" << true;
+    QTest::newRow("the box's close button") << "页_txt" << "close" << true;
+    QTest::newRow("Esc on the free page") << "页_adv" << "Esc" << true;
+    QTest::newRow("否 drops the page") << "页_txt" << "否" << false;
+}
+
+void TestInsDataFrm::escapeOnTheQuestionKeepsThePage() {
+    QFETCH(QString, page);
+    QFETCH(QString, answer);
+    QFETCH(bool, kept);
+    open();
+    pick(page);
+    if (page == u"页_adv") {
+        QTRY_VERIFY(m_frm->advEditer->isReady());
+        m_frm->advEditer->setInnerHTML(QStringLiteral("<b>插入的内容</b>"));
+        mdl_ins::dataChanged = true;
+    } else {
+        m_frm->txt_title->insert(QStringLiteral("未保存的标题"));
+    }
+    QVERIFY(mdl_ins::dataChanged);
+
+    // The real message box, left as the user leaves it.
+    ui::install(nullptr);
+    const auto scripted = qScopeGuard([this] { ui::install(m_ui); });
+    QString asked;
+    onModal<QMessageBox>([&asked, answer](QMessageBox* box) {
+        asked = box->text();
+        if (answer == u"Esc")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (answer == u"close")
+            box->close();
+        else
+            box->button(QMessageBox::No)->click();
+    });
+    pick("页_imgTxt03");
+    QCOMPARE(asked, QStringLiteral("是否保存当前数据，如需要保存当前数据，单击工具栏上的保存按钮?"));
+    QCOMPARE(mdl_ins::dataChanged, kept);
+    QCOMPARE(m_frm->currNode->text(0), kept ? page : QStringLiteral("页_imgTxt03"));
+    if (page == u"页_adv")
+        QVERIFY(m_frm->advEditer->innerHTML().contains(QStringLiteral("插入的内容")));
+    else
+        QCOMPARE(m_frm->txt_title->text(), kept ? QStringLiteral("未保存的标题") : QString());
 }
 
 void TestInsDataFrm::anyChangeAsksBeforeLeaving_data() {

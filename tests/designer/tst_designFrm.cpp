@@ -74,7 +74,7 @@ void TestDesignFrm::init() {
     m_ui = new ScriptedUi;
     m_frm = new designFrm;
     m_frm->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_frm));
+    QVERIFY(QTest::qWaitForWindowExposed(m_frm, 30000));
 }
 
 void TestDesignFrm::cleanup() {
@@ -462,7 +462,9 @@ void TestDesignFrm::renameEscapeChangesNothing() {
     editor->setText(QStringLiteral("别的"));
     QTest::keyClick(editor, Qt::Key_Escape);
     QTRY_VERIFY(!editor->isVisible());
-    QTest::qWait(50);
+    // Whatever the end of the edit queued has run.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     QVERIFY(m_ui->messages.isEmpty());
     QVERIFY(node(m_frm->tvw_nav, "新闻"));
     QVERIFY(mdl_nov::existNode("新闻"));

@@ -43,7 +43,7 @@ void TestInfoFrm::init() {
     m_frm->setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(m_frm->load(nullptr, m_install->currentPath()));
     m_frm->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_frm));
+    QVERIFY(QTest::qWaitForWindowActive(m_frm, 30000));
     m_frm->showWorkWindow("infoFrm");
 }
 
@@ -95,7 +95,9 @@ void TestInfoFrm::leavingWithChangesRemindsOnce() {
     typeText(w->txt_linkMan, "王先生");
     m_frm->showWorkWindow("designFrm");
     QTRY_COMPARE(m_ui->messages.size(), 1);
-    QTest::qWait(50);
+    // Whatever the reminder queued has run, and asked no more.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
     QCOMPARE(m_ui->messages.size(), 1);
     QCOMPARE(m_ui->last().text, QStringLiteral("数据还未保存！"));
     QCOMPARE(m_ui->last().icon, QMessageBox::Question);
