@@ -102,8 +102,12 @@ start_client() {
     sleep 0.2
   done
   [[ -n $frame ]] || { cat "$log"; fail "no main frame for ${user:-$(id -un)}"; }
-  xprop -id "$frame" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the frame carries no icon"
-  xprop -id "$frame" WM_CLASS | grep -q '"orvane", "Orvane"' || fail "the frame's window class is not the one the menu entry names"
+  # Read whole before matching: grep -q stops early, and the cut-off writer would fail the pipe.
+  local icons class
+  icons=$(xprop -id "$frame" _NET_WM_ICON)
+  class=$(xprop -id "$frame" WM_CLASS)
+  grep -q 'Icon (16 x 16)' <<<"$icons" || fail "the frame carries no icon"
+  grep -q '"orvane", "Orvane"' <<<"$class" || fail "the frame's window class is not the one the menu entry names"
   kill "$pid"
   wait "$pid" 2>/dev/null || true
 }
