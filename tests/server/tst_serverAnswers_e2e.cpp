@@ -155,6 +155,8 @@ void TestServerAnswersE2e::startServer(const std::function<void(hosting::Options
     hosting::Options o;
     o.dataDir = m_data->path();
     o.skinsDir = builtInstallPath() + "skins";
+    // The whole archive's road: the answers to an upload of changes are tested with it.
+    o.offerChanges = false;
     if (adjust)
         adjust(o);
     m_server = std::make_unique<hosting::HostingServer>(o);
