@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+#include "app/backup.h"
+
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -68,6 +72,11 @@ private:
     void startCompanion();
     void stopCompanion();
     void fail(QWidget* splash, const QString& text);
+    // Runs a backup or a restore off the window's thread behind a progress dialog and the
+    // busy cursor; its outcome.
+    backup::Outcome runWithProgress(
+        const QString& label, const std::function<backup::Outcome(const backup::Progress&)>& work);
+    void placeInOrder(QMdiSubWindow* sub);
     // Offers a way on when the site database cannot be opened: the backup, or a fresh
     // start, with the damaged file kept. True once `dbFile` is open.
     bool recoverDatabase(QWidget* splash, QString* dbFile, const QString& reason);
