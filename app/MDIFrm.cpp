@@ -9,6 +9,7 @@
 #include "common/uiServices.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
+#include "content/mdl_ins.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
 #include "guide/guidFrm.h"
@@ -530,6 +531,8 @@ void MDIFrm::restoreData() {
     if (auto* upload = qobject_cast<updataFrm*>(workWindow(kUpload)))
         upload->stopUpload();
     unloadWorkWindow(kUpload);
+    // The page being edited went with the content window: nothing is left unsaved.
+    mdl_ins::dataChanged = false;
 
     // The connection is never used from two threads: it is closed while the folders are
     // swapped and opened again on the working folder, restored or as it was.
