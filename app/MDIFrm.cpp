@@ -11,6 +11,7 @@
 #include "common/unsavedWork.h"
 #include "common/workspace.h"
 #include "content/insDataFrm.h"
+#include "content/mdl_ins.h"
 #include "designer/catalogTree.h"
 #include "designer/designFrm.h"
 #include "guide/guidFrm.h"
@@ -31,10 +32,15 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSessionManager>
+#include <QProgressDialog>
+#include <QTabBar>
+#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <csignal>
 #include <exception>
 
@@ -104,6 +110,18 @@ bool MDIFrm::load(QWidget* splash, const QString& installPath) {
                               : installPath;
     workspace::setCurrentPath(QDir(install).absolutePath());
 
+    // A backup or restore that a killed program left unfinished is finished or undone
+    // before the working folder is looked for.
+    const backup::Resumed resumed = backup::resumeInterrupted(currentPath());
+    if (resumed.kind == backup::Resumed::Failed) {
+        fail(splash, resumed.message);
+        return false;
+    }
+    if (resumed.kind != backup::Resumed::Nothing) {
+        if (splash)
+            splash->hide();
+        ui::message(nullptr, resumed.message);
+    }
     const startup::Workspace ws = startup::resolveWorkspace(currentPath());
     if (!ws.problems.isEmpty()) {
         fail(splash, ws.problems.join(u'\n'));
@@ -377,8 +395,28 @@ QMdiSubWindow* MDIFrm::loadWorkWindow(const QString& name) {
     sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                         Qt::WindowMinMaxButtonsHint);
     sub->showMaximized();
+    placeInOrder(sub);
     connectWorkWindows();
     return sub;
+}
+
+void MDIFrm::placeInOrder(QMdiSubWindow* sub) {
+    // A window loaded again (after a restore) takes its usual place among the tabs, not
+    // the last one.
+    auto* tabs = m_area->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!tabs)
+        return;
+    const QStringList order = workWindowNames();
+    const QList<QMdiSubWindow*> subs = m_area->subWindowList(QMdiArea::CreationOrder);
+    const qsizetype rank = order.indexOf(sub->widget()->objectName());
+    int to = 0;
+    for (QMdiSubWindow* other : subs) {
+        if (other != sub && other->widget() && order.indexOf(other->widget()->objectName()) < rank)
+            ++to;
+    }
+    const int from = int(subs.indexOf(sub));
+    if (from >= 0 && from != to && from < tabs->count() && to < tabs->count())
+        tabs->moveTab(from, to);
 }
 
 void MDIFrm::connectWorkWindows() {
@@ -435,8 +473,47 @@ void MDIFrm::unloadWorkWindow(const QString& name) {
 
 // ---- backup and restore ----
 
+backup::Outcome MDIFrm::runWithProgress(
+    const QString& label, const std::function<backup::Outcome(const backup::Progress&)>& work) {
+    QProgressDialog dialog(label, QString(), 0, 1000, this);
+    dialog.setObjectName(QStringLiteral("progress"));
+    dialog.setWindowTitle(QStringLiteral("提示"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setCancelButton(nullptr);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    dialog.setMinimumDuration(0);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    dialog.show();
+
+    // The work runs on a thread of its own; the frame keeps answering and painting, and
+    // the dialog shows how far the work has come.
+    std::atomic<int> permille{0};
+    backup::Outcome outcome;
+    QThread* thread = QThread::create([&] {
+        outcome = work([&permille](qint64 done, qint64 total) {
+            permille = total > 0 ? int(done * 1000 / total) : 0;
+        });
+    });
+    QEventLoop loop;
+    connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    QTimer meter;
+    meter.setInterval(100);
+    connect(&meter, &QTimer::timeout, &dialog, [&] { dialog.setValue(permille); });
+    meter.start();
+    thread->start();
+    loop.exec();
+    thread->wait();
+    delete thread;
+    QApplication::restoreOverrideCursor();
+    return outcome;
+}
+
 void MDIFrm::backupData() {
-    const backup::Outcome done = backup::backupData(backup::folders(currentPath(), currImgPath()));
+    const backup::Folders f = backup::folders(currentPath(), currImgPath());
+    const backup::Outcome done =
+        runWithProgress(QStringLiteral("正在备份数据，请稍候……"),
+                        [f](const backup::Progress& p) { return backup::backupData(f, p); });
     ui::message(this, done ? QStringLiteral("数据备份成功！") : done.error);
 }
 
@@ -452,13 +529,11 @@ void MDIFrm::restoreData() {
                     QStringLiteral("提示"), QMessageBox::Information,
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
-    // Nothing is unloaded or overwritten before the backup is known to be readable and
-    // the current data are kept.
-    for (const backup::Outcome& ready : {backup::checkBackup(f), backup::keepCurrent(f)}) {
-        if (!ready) {
-            ui::message(this, ready.error);
-            return;
-        }
+    // Nothing is unloaded or moved before the backup is known to be readable and to fit.
+    const backup::Outcome ready = backup::checkRestore(f);
+    if (!ready) {
+        ui::message(this, ready.error);
+        return;
     }
 
     for (const QString& name : workWindowNames()) {
@@ -468,16 +543,28 @@ void MDIFrm::restoreData() {
     if (auto* upload = qobject_cast<updataFrm*>(workWindow(kUpload)))
         upload->stopUpload();
     unloadWorkWindow(kUpload);
+    // The page being edited went with the content window: nothing is left unsaved.
+    mdl_ins::dataChanged = false;
 
-    const backup::Outcome restored = backup::restoreData(f);
-    if (!restored) {
-        ui::message(this, restored.error);
+    // The connection is never used from two threads: it is closed while the folders are
+    // swapped and opened again on the working folder, restored or as it was.
+    sitedb::close();
+    const QString kept = QDir::toNativeSeparators(QDir::cleanPath(backup::keptIn(f)));
+    const backup::Outcome restored =
+        runWithProgress(QStringLiteral("正在还原数据，请稍候……"),
+                        [f](const backup::Progress& p) { return backup::restoreData(f, p); });
+    const backup::Outcome opened = sitedb::open(currImgPath() + QString::fromLatin1(sitedb::fileName));
+    if (!restored || !opened) {
+        QString text = restored ? QStringLiteral("数据已还原，但") : restored.error + u'\n';
+        if (!opened)
+            text += QStringLiteral("无法打开站点数据库：") + opened.error;
+        ui::message(this, text.trimmed());
         return;
     }
     setWindowTitle(startup::frameTitle(sitedb::userInfo(QStringLiteral("webName"))));
     ui::message(this, QStringLiteral("数据还原成功！\n还原前的数据保存在“%1”，需要时可以从那里取回。\n"
                                      "请从“视图”菜单或工具栏打开各窗口。")
-                          .arg(QDir::toNativeSeparators(QDir::cleanPath(f.keep))));
+                          .arg(kept));
 }
 
 // ---- the companion program and the end ----

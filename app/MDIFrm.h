@@ -6,6 +6,9 @@
 #include <QStringList>
 
 #include <memory>
+#include <functional>
+
+#include "app/backup.h"
 
 class QAction;
 class QMdiArea;
@@ -79,6 +82,11 @@ private:
     // Before the program ends: asks once about what the work windows hold unsaved, and
     // saves or drops it as answered. False when the program is to stay open.
     bool settleUnsaved();
+    // Runs a backup or a restore off the window's thread behind a progress dialog and the
+    // busy cursor; its outcome.
+    backup::Outcome runWithProgress(
+        const QString& label, const std::function<backup::Outcome(const backup::Progress&)>& work);
+    void placeInOrder(QMdiSubWindow* sub);
     // Offers a way on when the site database cannot be opened: the backup, or a fresh
     // start, with the damaged file kept. True once `dbFile` is open.
     bool recoverDatabase(QWidget* splash, QString* dbFile, const QString& reason);

@@ -234,7 +234,7 @@ Recovered recoverDatabase(const QString& currentPath, const QString& databaseFil
     const QString pristine = pristineFolder(currentPath) + QString::fromLatin1(sitedb::fileName);
     const backup::Folders folders = backup::folders(currentPath, work);
     if (fromBackup) {
-        const sitedb::Outcome readable = backup::checkBackup(folders);
+        const sitedb::Outcome readable = backup::checkRestore(folders);
         if (!readable) {
             r.error = readable.error;
             return r;
@@ -255,13 +255,11 @@ Recovered recoverDatabase(const QString& currentPath, const QString& databaseFil
     }
     r.databaseFile = work + QString::fromLatin1(sitedb::fileName);
     // The backup is brought back as the restore command does it: what the working folder
-    // held is kept in "savedData.before-restore" first.
+    // held is kept in "savedData.before-restore".
     sitedb::Outcome done;
     if (fromBackup) {
-        done = backup::keepCurrent(folders);
-        if (done)
-            done = backup::restoreData(folders);
         sitedb::close();
+        done = backup::restoreData(folders);
     } else if (!fileops::replaceWith(pristine, r.databaseFile, &r.error)) {
         done = sitedb::Outcome::failure(r.error);
     }

@@ -6,6 +6,7 @@
 #include "content/mdl_ins.h"
 #include "common/workspace.h"
 #include "designer/catalogTree.h"
+#include "content/insDataFrm.h"
 #include "designer/designFrm.h"
 #include "designer/mdl_nov.h"
 #include "organisation/infoFrm.h"
@@ -34,6 +35,11 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTabBar>
+#include <QTimer>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -60,6 +66,9 @@ private Q_SLOTS:
     void commandsReachTheirWindows_data();
     void commandsReachTheirWindows();
     void backupAndRestoreThroughTheMenu();
+    void refusedRestoreChangesNothing();
+    void backupLeavesTheFrameAlive();
+    void afterARestoreWindowsComeBackAsUsual();
     void siteNameFollowsEveryRename_data();
     void siteNameFollowsEveryRename();
     void quittingAsksOnceAboutUnsavedWork_data();
@@ -456,6 +465,107 @@ void TestMdiFrm::backupAndRestoreThroughTheMenu() {
     command(frm, "mnuView_insData")->trigger();
     QCOMPARE(activeWindow(frm), QStringLiteral("insDataFrm"));
     QCOMPARE(frm.mdiArea()->subWindowList().size(), 2);
+}
+
+void TestMdiFrm::refusedRestoreChangesNothing() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    command(frm, "mnufile_backup")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
+    inst.write("savedData/dalmbuilder.tdc", QByteArray(4096, '\x5a'));
+    inst.write("savedData.before-restore/earlier.gif", "kept from the last restore");
+    QVERIFY(sitedb::setUserInfo("webName", QStringLiteral("当前的站点")));
+
+    ui.clear();
+    ui.answers << QMessageBox::Yes;
+    command(frm, "mnufile_revert")->trigger();
+    QCOMPARE(ui.messages.size(), 2);
+    QVERIFY2(ui.lastText().contains(QStringLiteral("无法读取")), qPrintable(ui.lastText()));
+    QVERIFY(ui.lastText().endsWith(QStringLiteral("当前数据没有改动。")));
+    // Nothing changed: not the kept data of the last restore, not the windows, not the site.
+    QCOMPARE(QDir(inst.currentPath() + "savedData.before-restore").entryList(QDir::Files),
+             QStringList{"earlier.gif"});
+    QCOMPARE(frm.mdiArea()->subWindowList().size(), MDIFrm::workWindowNames().size());
+    QCOMPARE(sitedb::userInfo("webName"), QStringLiteral("当前的站点"));
+}
+
+void TestMdiFrm::backupLeavesTheFrameAlive() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    inst.write("userImages/photo.jpg", "picture");
+    // The frame's own timer runs while the backup is under way, and sees the progress
+    // dialog and the busy cursor.
+    bool progressShown = false;
+    bool busy = false;
+    QTimer poll;
+    poll.setInterval(0);
+    connect(&poll, &QTimer::timeout, &frm, [&] {
+        auto* dialog = frm.findChild<QProgressDialog*>();
+        if (!dialog || !dialog->isVisible())
+            return;
+        progressShown = true;
+        busy = busy || (QApplication::overrideCursor() &&
+                        QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+    });
+    poll.start();
+    command(frm, "mnufile_backup")->trigger();
+    poll.stop();
+    QVERIFY(progressShown);
+    QVERIFY(busy);
+    QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(QFile::exists(inst.currentPath() + "savedData/photo.jpg"));
+}
+
+void TestMdiFrm::afterARestoreWindowsComeBackAsUsual() {
+    TempInstall inst;
+    ScriptedUi ui;
+    MDIFrm frm;
+    frm.setAttribute(Qt::WA_DeleteOnClose, false);
+    QVERIFY(frm.load(nullptr, inst.currentPath()));
+    QVERIFY(sitedb::exec("INSERT INTO firstCatalog (firstCatalog, catalog, orderID, aspFileName) "
+                         "VALUES ('简介', 0, 1, 'txt')"));
+    command(frm, "mnufile_backup")->trigger();
+    QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
+    QStringList titles;
+    for (const QString& name : MDIFrm::workWindowNames())
+        titles << frm.workWindow(name)->windowTitle();
+
+    // Something typed in the content window and never saved goes with the restore.
+    qobject_cast<insDataFrm*>(frm.workWindow("insDataFrm"))->txt_title->setText("typed");
+    ui.clear();
+    ui.answers << QMessageBox::Yes;
+    command(frm, "mnufile_revert")->trigger();
+    QVERIFY2(ui.lastText().startsWith(QStringLiteral("数据还原成功！")), qPrintable(ui.lastText()));
+    // Opened again in another order, the windows take their usual places.
+    for (const char* key : {"112", "ins", "088", "Control Panel", "043", "242"})
+        command(frm, key)->trigger();
+    QStringList order;
+    for (QMdiSubWindow* sub : frm.mdiArea()->subWindowList(QMdiArea::CreationOrder))
+        order << sub->widget()->objectName();
+    QCOMPARE(order, MDIFrm::workWindowNames());
+    auto* tabs = frm.mdiArea()->findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(tabs);
+    QStringList shown;
+    for (int i = 0; i < tabs->count(); ++i)
+        shown << tabs->tabText(i);
+    QCOMPARE(shown, titles);
+
+    // Nobody edited anything: a click on a page of the content window asks nothing.
+    ui.clear();
+    auto* content = qobject_cast<insDataFrm*>(frm.workWindow("insDataFrm"));
+    auto* tree = content->findChild<QTreeWidget*>("tvw_nav");
+    QTreeWidgetItem* page = catalogTree::root(tree)->child(0);
+    QVERIFY(page);
+    tree->setCurrentItem(page);
+    content->tvw_nav_MouseUp(1, 0, 0, 0);
+    QVERIFY2(ui.messages.isEmpty(), qPrintable(ui.lastText()));
 }
 
 void TestMdiFrm::siteNameFollowsEveryRename_data() {
