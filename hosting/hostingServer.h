@@ -57,6 +57,10 @@ struct Options {
     // Worker threads for password checks and for publishing; 0 for one per processor.
     int hashThreads = 0;
     int publishThreads = 2;
+    // Where the published sites are served: "http://<short name>.<siteDomain>:<sitePort>/",
+    // named to the client after each publication. No address is named while sitePort is 0.
+    QString siteDomain = QStringLiteral("localhost");
+    int sitePort = 0;
 };
 
 // A message from a client to the administrator.

@@ -6,6 +6,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <array>
@@ -157,6 +158,7 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
     }
     case Reply::SystemMsg:
         a.text = systemMessageText(text);
+        a.address = announcedAddress(text);
         break;
     case Reply::SendFileInfo:
         st.uploading = true;
@@ -230,6 +232,32 @@ QString siteBaseAddress(const ServerAddress& server) {
 QString siteBaseAddress(const QString& serverBox) {
     const std::optional<ServerAddress> server = parseServerAddress(serverBox);
     return siteBaseAddress(server ? *server : ServerAddress{defaultServerAddress});
+}
+
+QString announcedAddress(const QString& systemText) {
+    static const QString mark = QStringLiteral("网址：");
+    const qsizetype at = systemText.indexOf(mark);
+    if (at < 0)
+        return {};
+    QString text = systemText.mid(at + mark.size());
+    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("<|\\s")));
+    if (end >= 0)
+        text.truncate(end);
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() ||
+        (url.scheme() != u"http" && url.scheme() != u"https"))
+        return {};
+    return url.toString();
+}
+
+QString publishedAddress(const QString& serverBox, const QString& webName, const QString& announced,
+                         const QString& announcedBox) {
+    // An announced address belongs to one site on one server: "http://<short name>.…".
+    const QString host = QUrl(announced).host();
+    if (!announced.isEmpty() && !webName.isEmpty() && serverBox.trimmed() == announcedBox.trimmed() &&
+        host.startsWith(webName.toLower() + u'.'))
+        return announced;
+    return siteBaseAddress(serverBox) + webName;
 }
 
 QString uploadHelpText(const QString& baseAddress) {
