@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QMimeDatabase>
 #include <QSaveFile>
 #include <QSet>
@@ -237,9 +238,13 @@ QString nginxConfig(const NginxOptions& o) {
         s += QStringLiteral("        add_header Cache-Control \"%1\" always;\n").arg(QString::fromLatin1(cache));
         return s;
     };
-    QString types;
+    // One line per type: nginx warns of a type named twice.
+    QMap<QByteArray, QStringList> byType;
     for (auto it = knownTypes().cbegin(); it != knownTypes().cend(); ++it)
-        types += QStringLiteral("    %1 %2;\n").arg(QString::fromLatin1(it.value()), it.key());
+        byType[it.value()] << it.key();
+    QString types;
+    for (auto it = byType.cbegin(); it != byType.cend(); ++it)
+        types += QStringLiteral("        %1 %2;\n").arg(QString::fromLatin1(it.key()), it.value().join(u' '));
     QString compressed;
     for (const QString& s : kCompressible)
         compressed += u' ' + QString::fromLatin1(knownTypes().value(s));
