@@ -998,10 +998,17 @@ void HostingServer::publishDone(quint64 sessionId, const QString& account, const
                                .arg(site)
                                .arg(o.files)
                                .arg(o.pages));
-            tell(QStringLiteral("站点 %1 已发布。<br>共收到 %2 个文件，生成 %3 个网页。")
+            // The address goes in the text itself: every client shows it, and one that
+            // knows the form opens it from "浏览".
+            const QString address =
+                m_options.sitePort > 0
+                    ? QStringLiteral("<br>网址：") + siteAddress(site, m_options.siteDomain, m_options.sitePort)
+                    : QString();
+            tell(QStringLiteral("站点 %1 已发布。%4<br>共收到 %2 个文件，生成 %3 个网页。")
                      .arg(site)
                      .arg(o.files)
-                     .arg(o.pages),
+                     .arg(o.pages)
+                     .arg(address),
                  false);
         }
     }

@@ -59,6 +59,10 @@ struct Options {
     int publishThreads = 2;
     // Offer uploads of changes with every accepted login.
     bool offerChanges = true;
+    // Where the published sites are served: "http://<short name>.<siteDomain>:<sitePort>/",
+    // named to the client after each publication. No address is named while sitePort is 0.
+    QString siteDomain = QStringLiteral("localhost");
+    int sitePort = 0;
 };
 
 // A message from a client to the administrator.

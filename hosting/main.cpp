@@ -4,10 +4,13 @@
 #include "hosting/hostingServer.h"
 #include "hosting/httpServe.h"
 #include "hosting/siteLayout.h"
+#include "hosting/webFiles.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QSaveFile>
+#include <QUrl>
 #include <QSocketNotifier>
 #include <QTextStream>
 
@@ -223,11 +226,31 @@ int main(int argc, char** argv) {
                                  QStringLiteral("address"), QStringLiteral("127.0.0.1"));
     QCommandLineOption httpPortOpt(QStringLiteral("http-port"),
                                    QStringLiteral("HTTP port the published sites are served on, "
-                                                  "as http://HOST:PORT/<short name>/ (default "
+                                                  "as http://<short name>.DOMAIN:PORT/ (default "
                                                   "8080)."),
                                    QStringLiteral("port"), QStringLiteral("8080"));
+    QCommandLineOption domainOpt(QStringLiteral("site-domain"),
+                                 QStringLiteral("Domain the sites are served under, as "
+                                                "http://<short name>.DOMAIN:PORT/ (default "
+                                                "localhost)."),
+                                 QStringLiteral("domain"), QStringLiteral("localhost"));
+    QCommandLineOption sitePortOpt(QStringLiteral("site-port"),
+                                   QStringLiteral("Port the published addresses name, when the "
+                                                  "sites are served on another one, by nginx say "
+                                                  "(default: the HTTP port)."),
+                                   QStringLiteral("port"));
+    QCommandLineOption certOpt(QStringLiteral("tls-cert"),
+                               QStringLiteral("Certificate for the HTTPS server of the nginx "
+                                              "configuration (with --tls-key)."),
+                               QStringLiteral("file"));
+    QCommandLineOption keyOpt(QStringLiteral("tls-key"),
+                              QStringLiteral("Key of that certificate."), QStringLiteral("file"));
     parser.addOption(portOpt);
     parser.addOption(httpPortOpt);
+    parser.addOption(domainOpt);
+    parser.addOption(sitePortOpt);
+    parser.addOption(certOpt);
+    parser.addOption(keyOpt);
     parser.addOption(dataOpt);
     parser.addOption(listenOpt);
     parser.process(app);
@@ -249,14 +272,38 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    const QString domain = parser.value(domainOpt).toLower();
+    if (domain.isEmpty() || QUrl(QStringLiteral("http://x.") + domain + u'/').host() != u"x." + domain) {
+        std::cerr << "invalid site domain: " << domain.toStdString() << '\n';
+        return 2;
+    }
+    uint sitePort = 0;
+    if (parser.isSet(sitePortOpt)) {
+        sitePort = parser.value(sitePortOpt).toUInt(&ok);
+        if (!ok || sitePort == 0 || sitePort > 65535) {
+            std::cerr << "invalid site port: " << parser.value(sitePortOpt).toStdString() << '\n';
+            return 2;
+        }
+    }
+
     hosting::Options options;
     options.dataDir = QDir(parser.value(dataOpt)).absolutePath() + u'/';
+    options.siteDomain = domain;
     QString badLimit;
     if (!applyServingOptions(parser, options, &badLimit)) {
         std::cerr << "invalid value: " << badLimit.toStdString() << '\n';
         return 2;
     }
     raiseDescriptorLimit();
+    hosting::HttpServe http(
+        [dataDir = options.dataDir](const QString& name) { return hosting::publishedDir(dataDir, name); },
+        domain);
+    QString why;
+    if (!http.start(address, static_cast<quint16>(httpPort), &why)) {
+        std::cerr << "cannot serve HTTP: " << why.toStdString() << '\n';
+        return 1;
+    }
+    options.sitePort = sitePort ? int(sitePort) : http.port();
     hosting::HostingServer server(options);
     QObject::connect(&server, &hosting::HostingServer::logLine, [](const QString& line) {
         out() << line << '\n';
@@ -267,16 +314,8 @@ int main(int argc, char** argv) {
                          out() << "message from " << account << ": " << text << '\n';
                          out().flush();
                      });
-    QString why;
     if (!server.start(address, static_cast<quint16>(port), &why)) {
         std::cerr << "cannot start: " << why.toStdString() << '\n';
-        return 1;
-    }
-    hosting::HttpServe http([&options](const QString& name) {
-        return hosting::publishedDir(options.dataDir, name);
-    });
-    if (!http.start(address, static_cast<quint16>(httpPort), &why)) {
-        std::cerr << "cannot serve HTTP: " << why.toStdString() << '\n';
         return 1;
     }
     out() << "listening on " << address.toString() << ':' << server.port() << ", data in "
@@ -284,8 +323,21 @@ int main(int argc, char** argv) {
     const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
                              ? u'[' + address.toString() + u']'
                              : address.toString();
-    out() << "serving the published sites on http://" << host << ':' << http.port()
-          << "/<short name>/\n";
+    out() << "serving the published sites on http://<short name>." << domain << ':' << http.port()
+          << "/ (old addresses http://" << host << ':' << http.port() << "/<short name>/ move there)\n";
+    // The same sites for nginx, for a host that serves many.
+    hosting::NginxOptions nginx;
+    nginx.sitesDir = options.dataDir + QStringLiteral("www/");
+    nginx.domain = domain;
+    nginx.port = options.sitePort;
+    nginx.tlsCertificate = parser.value(certOpt);
+    nginx.tlsKey = parser.value(keyOpt);
+    QSaveFile conf(options.dataDir + QStringLiteral("nginx-sites.conf"));
+    const QByteArray confText = hosting::nginxConfig(nginx).toUtf8();
+    if (conf.open(QIODevice::WriteOnly) && conf.write(confText) == confText.size() && conf.commit())
+        out() << "nginx configuration for the sites: " << conf.fileName() << '\n';
+    else
+        out() << "cannot write " << conf.fileName() << ": " << conf.errorString() << '\n';
     out().flush();
 
     // Administrator commands, one a line, on standard input.

@@ -48,4 +48,11 @@ inline QString uploadDir(const QString& dataDir, const QString& shortName) {
     return detail::siteSubfolder(dataDir, "uploads", shortName);
 }
 
+// A site's own address: "http://<short name>.<domain>[:port]/", in lower case, the port
+// left out when it is 80.
+inline QString siteAddress(const QString& shortName, const QString& domain, int port) {
+    return QStringLiteral("http://") + shortName.toLower() + u'.' + domain.toLower() +
+           (port == 80 ? QString() : u':' + QString::number(port)) + u'/';
+}
+
 } // namespace hosting

@@ -1,6 +1,8 @@
 #include "hosting/sitePublisher.h"
 
 #include "hosting/changesUpload.h"
+#include "hosting/webFiles.h"
+
 #include "publish/publish.h"
 
 #include <QDir>
@@ -242,6 +244,13 @@ PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel
     o.error = rendered.error;
     o.pages = rendered.pages;
     o.renderLog = rendered.log;
+    // Visitors' browsers take the text files compressed, and a missing page finds the
+    // site's own answer.
+    QString why;
+    if (o.rendered && !(writeNotFoundPage(o.siteFolder) && writeCompressedCopies(o.siteFolder, &why))) {
+        o.rendered = false;
+        o.error = QStringLiteral("无法写入网页：") + why;
+    }
     return o;
 }
 

@@ -11,7 +11,7 @@ packages=(
   libgl-dev libxkbcommon-dev
   libzip-dev zlib1g-dev libssl-dev zip unzip socat
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
-  qt6-httpserver-dev qt6-websockets-dev
+  libmicrohttpd-dev nginx
   xvfb xauth imagemagick tidy
   dpkg-dev lintian desktop-file-utils appstream systemd x11-utils
 )

@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTcpSocket>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <array>
@@ -178,6 +179,8 @@ Action onServerData(const QByteArray& data, State& st, const QString& webName, c
         a.text = a.text.trimmed();
         break;
     case Reply::SystemMsg:
+        // After a publication the service names the site's own address.
+        a.address = announcedAddress(text);
         // While an upload waits for the go-ahead or for the service's word on the archive,
         // a system message is that word.
         a.uploadVerdict = st.announced || st.awaitingVerdict;
@@ -286,6 +289,32 @@ QString siteBaseAddress(const ServerAddress& server) {
 QString siteBaseAddress(const QString& serverBox) {
     const std::optional<ServerAddress> server = parseServerAddress(serverBox);
     return siteBaseAddress(server ? *server : ServerAddress{defaultServerAddress});
+}
+
+QString announcedAddress(const QString& systemText) {
+    static const QString mark = QStringLiteral("网址：");
+    const qsizetype at = systemText.indexOf(mark);
+    if (at < 0)
+        return {};
+    QString text = systemText.mid(at + mark.size());
+    const qsizetype end = text.indexOf(QRegularExpression(QStringLiteral("<|\\s")));
+    if (end >= 0)
+        text.truncate(end);
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty() ||
+        (url.scheme() != u"http" && url.scheme() != u"https"))
+        return {};
+    return url.toString();
+}
+
+QString publishedAddress(const QString& serverBox, const QString& webName, const QString& announced,
+                         const QString& announcedBox) {
+    // An announced address belongs to one site on one server: "http://<short name>.…".
+    const QString host = QUrl(announced).host();
+    if (!announced.isEmpty() && !webName.isEmpty() && serverBox.trimmed() == announcedBox.trimmed() &&
+        host.startsWith(webName.toLower() + u'.'))
+        return announced;
+    return siteBaseAddress(serverBox) + webName;
 }
 
 QString uploadHelpText(const QString& baseAddress) {

@@ -119,6 +119,8 @@ struct Action {
     bool uploadVerdict = false;
     // Why the handling failed; the state was left as it was.
     QString error;
+    // The site's own address, when a system message names it (see publishedAddress).
+    QString address;
 };
 
 // Which reply the text holds: the first tag of the reply order that occurs anywhere in it.
@@ -166,6 +168,16 @@ void rememberServerAddress(const QString& text);
 // address, the base on the default server.
 QString siteBaseAddress(const ServerAddress& server);
 QString siteBaseAddress(const QString& serverBox);
+
+// The address a server names in its message after publishing a site, "网址：http://…"
+// followed by "<br>", a blank or the end; empty when the text names none.
+QString announcedAddress(const QString& systemText);
+
+// The published address shown and opened by "浏览": the one the server announced for the
+// site in the short-name box (`announced`, taken while the address box read `announcedBox`),
+// else the base derived from the address box followed by the short name.
+QString publishedAddress(const QString& serverBox, const QString& webName, const QString& announced,
+                         const QString& announcedBox);
 
 // The upload window's help text, which names the published address's form.
 QString uploadHelpText(const QString& baseAddress);

@@ -308,7 +308,8 @@ void updataFrm::txt_webName_Change() {
 void updataFrm::showPublishedAddress() {
     // The sites are published by the server the window talks to, on its HTTP port.
     const QString base = mdl_upData::siteBaseAddress(txt_severIP->text());
-    txt_url->setText(base + txt_webName->text());
+    txt_url->setText(mdl_upData::publishedAddress(txt_severIP->text(), txt_webName->text(), m_announced,
+                                                  m_announcedBox));
     lbl_desc->setText(mdl_upData::uploadHelpText(base));
 }
 
@@ -524,6 +525,11 @@ void updataFrm::sckClient_DataArrival() {
             changesAbandoned();
         if (a.uploadRefused)
             setPanel(2, QStringLiteral("服务器没有接受上传。"));
+        if (!a.address.isEmpty()) {
+            m_announced = a.address;
+            m_announcedBox = txt_severIP->text();
+            showPublishedAddress();
+        }
         ui::message(this, a.text, QStringLiteral("系统信息"));
         break;
     case Reply::SendFileInfo:

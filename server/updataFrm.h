@@ -76,6 +76,10 @@ private:
     void buildControls();
     // The published address and the help text, for the server in the address box.
     void showPublishedAddress();
+    // The address the server last announced for a published site, and the address box's
+    // text at that time.
+    QString m_announced;
+    QString m_announcedBox;
     void load();
     // Sends one text message; says so when there is no connection, or when an archive
     // is announced or on its way (only a new announcement may go before it is sent).

@@ -59,19 +59,36 @@ struct Fetched {
     QUrl url; // after redirects
 };
 
+// A site's own host "<short name>.localhost" needs no name service: the request goes to
+// the loopback address with that Host, as a browser that knows "localhost" sends it.
+// Redirects are followed here, to their own hosts.
 Fetched get(QNetworkAccessManager& net, const QUrl& url) {
-    QNetworkReply* reply = net.get(QNetworkRequest(url));
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
     Fetched f;
-    f.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    f.type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
-    f.body = reply->readAll();
-    f.url = reply->url();
-    reply->deleteLater();
+    f.url = url;
+    for (int hop = 0; hop < 5; ++hop) {
+        QUrl wire = f.url;
+        QNetworkRequest request;
+        if (wire.host().endsWith(QLatin1String(".localhost"))) {
+            request.setRawHeader("Host", (wire.host() + u':' + QString::number(wire.port(80))).toLatin1());
+            wire.setHost(QStringLiteral("127.0.0.1"));
+        }
+        request.setUrl(wire);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QNetworkReply* reply = net.get(request);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        if (!reply->isFinished())
+            loop.exec();
+        f.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        f.type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        f.body = reply->readAll();
+        const QByteArray location = reply->rawHeader("Location");
+        reply->deleteLater();
+        if (f.status != 301 || location.isEmpty())
+            break;
+        f.url = f.url.resolved(QUrl::fromEncoded(location));
+    }
     return f;
 }
 
@@ -319,17 +336,19 @@ void TestPublishE2e::initTestCase() {
     hosting::Options o;
     o.dataDir = m_data.path() + u'/';
     o.skinsDir = builtInstallPath() + QStringLiteral("skins");
-    m_server = std::make_unique<hosting::HostingServer>(o);
-    QVERIFY(m_server->start(QHostAddress::LocalHost, 0));
     const QString dataDir = o.dataDir;
     m_http = std::make_unique<hosting::HttpServe>(
         [dataDir](const QString& name) { return hosting::publishedDir(dataDir, name); });
     QVERIFY(m_http->start(QHostAddress::LocalHost, 0));
+    o.sitePort = m_http->port();
+    m_server = std::make_unique<hosting::HostingServer>(o);
+    QVERIFY(m_server->start(QHostAddress::LocalHost, 0));
     QSignalSpy published(m_server.get(), &hosting::HostingServer::published);
 
     // The user's road: connect, register the short name, upload.
     m_frm = std::make_unique<updataFrm>();
-    m_frm->txt_severIP->setText(QStringLiteral("127.0.0.1:%1:%2").arg(m_server->port()).arg(m_http->port()));
+    // The box names the server's port only: the site's address comes from the server.
+    m_frm->txt_severIP->setText(QStringLiteral("127.0.0.1:%1").arg(m_server->port()));
     m_frm->show();
     m_frm->txt_pwd->setText(QStringLiteral("417305"));
     QTest::mouseClick(m_frm->cmd_connSever, Qt::LeftButton);
@@ -343,7 +362,7 @@ void TestPublishE2e::initTestCase() {
     QTRY_VERIFY_WITH_TIMEOUT(published.size() == 1, 30000);
     QVERIFY2(published.first().at(1).toBool(), qPrintable(published.first().at(2).toString()));
 
-    m_crawl = crawl(m_net, QUrl(QStringLiteral("http://127.0.0.1:%1/%2/").arg(m_http->port()).arg(kShortName)));
+    m_crawl = crawl(m_net, QUrl(QStringLiteral("http://%1.localhost:%2/").arg(kShortName).arg(m_http->port())));
 }
 
 void TestPublishE2e::cleanupTestCase() {
@@ -403,8 +422,8 @@ void TestPublishE2e::crawlReachesEveryFileAndNothingIsMissing() {
     QVERIFY(inner.contains(QStringLiteral("skin/names/") + s.headFont.section(u'.', 0, 0) + QStringLiteral(".css")));
     // The site database went up with the upload but is never served.
     QVERIFY(!m_crawl.files.contains(hosting::siteDatabaseName));
-    const Fetched db = get(m_net, QUrl(QStringLiteral("http://127.0.0.1:%1/%2/%3")
-                                           .arg(m_http->port()).arg(kShortName, hosting::siteDatabaseName)));
+    const Fetched db = get(m_net, QUrl(QStringLiteral("http://%1.localhost:%2/%3")
+                                           .arg(kShortName).arg(m_http->port()).arg(hosting::siteDatabaseName)));
     QCOMPARE(db.status, 404);
 }
 
@@ -429,17 +448,21 @@ void TestPublishE2e::everyPagePassesTidy() {
 }
 
 void TestPublishE2e::browseOpensThePublishedSite() {
-    const QString expected = QStringLiteral("http://127.0.0.1:%1/%2").arg(m_http->port()).arg(kShortName);
+    // The server named the site's own address after publishing; the box said nothing of it.
+    const QString expected = QStringLiteral("http://%1.localhost:%2/").arg(kShortName).arg(m_http->port());
     QCOMPARE(m_frm->txt_url->text(), expected);
     m_ui->openedUrls.clear();
     QTest::mouseClick(m_frm->cmd_browser, Qt::LeftButton);
     QCOMPARE(m_ui->openedUrls.size(), 1);
     QCOMPARE(m_ui->openedUrls.first(), QUrl(expected));
-    // What the browser gets there: the home page, after the redirect to the folder.
     const Fetched f = get(m_net, m_ui->openedUrls.first());
     QCOMPARE(f.status, 200);
-    QCOMPARE(f.url, QUrl(expected + u'/'));
     QCOMPARE(f.body, m_crawl.files.value(QString()));
+    // A link made before, in the old form on the server's address, leads there too.
+    const Fetched old = get(m_net, QUrl(QStringLiteral("http://127.0.0.1:%1/%2/").arg(m_http->port()).arg(kShortName)));
+    QCOMPARE(old.status, 200);
+    QCOMPARE(old.url, QUrl(expected));
+    QCOMPARE(old.body, f.body);
 }
 
 QTEST_MAIN(TestPublishE2e)

@@ -6,6 +6,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -112,13 +113,15 @@ void TestHostingProgram::commandsReachConnectedClient() {
          (m = QRegularExpression("listening on 127\\.0\\.0\\.1:(\\d+)").match(out)).hasMatch()),
         10000);
     const quint16 port = quint16(m.captured(1).toUInt());
-    // The published sites are served on a port of their own; an unknown site is not found.
+    // The published sites are served on a port of their own, each by its host name; an
+    // unknown site is not found. The same sites are written out for nginx.
     QTRY_VERIFY((out += QString::fromLocal8Bit(server.readAllStandardOutput()),
-                 (m = QRegularExpression("sites on http://127\\.0\\.0\\.1:(\\d+)/").match(out)).hasMatch()));
+                 (m = QRegularExpression("sites on http://<short name>\\.localhost:(\\d+)/").match(out)).hasMatch()));
+    QTRY_VERIFY(QFile::exists(data.path() + "/nginx-sites.conf"));
     QTcpSocket web;
     web.connectToHost(QHostAddress::LocalHost, quint16(m.captured(1).toUInt()));
     QVERIFY(web.waitForConnected(5000));
-    web.write("GET /nosuch/ HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    web.write("GET / HTTP/1.1\r\nHost: nosuch.localhost\r\n\r\n");
     QTRY_VERIFY(web.waitForReadyRead(100) || web.bytesAvailable());
     QVERIFY(web.readAll().startsWith("HTTP/1.1 404"));
 

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void siteNamePrefix_data();
     void siteNamePrefix();
     void logEntryHeaders();
+    void announcedAddressIsOpened_data();
+    void announcedAddressIsOpened();
 };
 
 void TestMdlUpData::firstTagInOrderDecides_data() {
@@ -358,6 +360,43 @@ void TestMdlUpData::logEntryHeaders() {
     QCOMPARE(mdl_upData::msgLogEntry(QStringLiteral("客户端(我的发言)"), "yo", when),
              QStringLiteral("<font color=red size=2><b>客户端(我的发言)</b></font>(<i>2026-05-04 "
                             "09:08:07</i>)<br><font size=2>yo</font><br>"));
+}
+
+void TestMdlUpData::announcedAddressIsOpened_data() {
+    QTest::addColumn<QString>("message"); // the server's system message after publishing
+    QTest::addColumn<QString>("box");     // the address box at the time of "浏览"
+    QTest::addColumn<QString>("webName");
+    QTest::addColumn<QString>("opened");
+    const QString published = QStringLiteral("<#systemmsg#>站点 Demo 已发布。<br>网址：http://demo.localhost:28080/"
+                                             "<br>共收到 3 个文件，生成 2 个网页。");
+    QTest::newRow("box with the host only") << published << "127.0.0.1" << "Demo" << "http://demo.localhost:28080/";
+    QTest::newRow("box with host and port") << published << "127.0.0.1:4321" << "demo"
+                                            << "http://demo.localhost:28080/";
+    QTest::newRow("address at the end") << "<#systemmsg#>站点 demo 已发布。<br>网址：http://demo.example.cn/"
+                                        << "example.cn" << "demo" << "http://demo.example.cn/";
+    QTest::newRow("another short name typed since") << published << "127.0.0.1" << "other"
+                                                    << "http://127.0.0.1:8080/other";
+    QTest::newRow("a server that names no address") << "<#systemmsg#>站点 demo 已发布。<br>共收到 3 个文件"
+                                                    << "127.0.0.1" << "demo" << "http://127.0.0.1:8080/demo";
+    QTest::newRow("not a web address") << "<#systemmsg#>网址：javascript:alert(1)" << "127.0.0.1" << "demo"
+                                       << "http://127.0.0.1:8080/demo";
+}
+
+void TestMdlUpData::announcedAddressIsOpened() {
+    QFETCH(QString, message);
+    QFETCH(QString, box);
+    QFETCH(QString, webName);
+    QFETCH(QString, opened);
+    TempInstall inst;
+    QVERIFY(inst.openSite());
+    mdl_upData::State st;
+    const mdl_upData::Action a = mdl_upData::onServerData(gbk::encode(message), st, {});
+    QCOMPARE(int(a.reply), int(Reply::SystemMsg));
+    // The address was taken with the box as it is now.
+    QCOMPARE(mdl_upData::publishedAddress(box, webName, a.address, box), opened);
+    // Once the box names another server, the announced address is no longer its.
+    QCOMPARE(mdl_upData::publishedAddress(QStringLiteral("192.0.2.7"), webName, a.address, box),
+             QStringLiteral("http://192.0.2.7:8080/") + webName);
 }
 
 QTEST_GUILESS_MAIN(TestMdlUpData)
