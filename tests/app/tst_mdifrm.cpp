@@ -43,7 +43,25 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <functional>
+
 #include <unistd.h>
+
+namespace {
+// Tells of every widget shown, as it shows.
+class ShowWatch : public QObject {
+public:
+    explicit ShowWatch(std::function<void(QObject*)> onShow) : m_onShow(std::move(onShow)) {}
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show)
+            m_onShow(o);
+        return false;
+    }
+
+private:
+    std::function<void(QObject*)> m_onShow;
+};
+} // namespace
 
 class TestMdiFrm : public QObject {
     Q_OBJECT
@@ -499,23 +517,19 @@ void TestMdiFrm::backupLeavesTheFrameAlive() {
     frm.setAttribute(Qt::WA_DeleteOnClose, false);
     QVERIFY(frm.load(nullptr, inst.currentPath()));
     inst.write("userImages/photo.jpg", "picture");
-    // The frame's own timer runs while the backup is under way, and sees the progress
-    // dialog and the busy cursor.
+    // The progress dialog shows, with the busy cursor on, while the backup is under way.
     bool progressShown = false;
     bool busy = false;
-    QTimer poll;
-    poll.setInterval(0);
-    connect(&poll, &QTimer::timeout, &frm, [&] {
-        auto* dialog = frm.findChild<QProgressDialog*>();
-        if (!dialog || !dialog->isVisible())
+    ShowWatch watch([&](QObject* shown) {
+        if (!qobject_cast<QProgressDialog*>(shown))
             return;
         progressShown = true;
-        busy = busy || (QApplication::overrideCursor() &&
-                        QApplication::overrideCursor()->shape() == Qt::BusyCursor);
+        busy = QApplication::overrideCursor() &&
+               QApplication::overrideCursor()->shape() == Qt::BusyCursor;
     });
-    poll.start();
+    qApp->installEventFilter(&watch);
     command(frm, "mnufile_backup")->trigger();
-    poll.stop();
+    qApp->removeEventFilter(&watch);
     QVERIFY(progressShown);
     QVERIFY(busy);
     QCOMPARE(ui.lastText(), QStringLiteral("数据备份成功！"));
