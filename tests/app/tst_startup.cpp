@@ -13,12 +13,10 @@
 #include <unistd.h>
 
 namespace {
+
+using testfiles::readAll;
 const QString kDb = QStringLiteral("dalmbuilder.tdc");
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 } // namespace
 
 class TestStartup : public QObject {

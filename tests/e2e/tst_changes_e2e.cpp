@@ -30,17 +30,8 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
+using testfiles::readAll;
+using testfiles::writeFile;
 
 // Every file below `folder` (hidden ones too) with its bytes, by relative path; the
 // pictures' archive and the server's own index are left out.

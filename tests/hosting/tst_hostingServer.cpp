@@ -27,6 +27,8 @@
 
 namespace {
 
+using testfiles::readAll;
+
 // The login's acceptance, with the offer of uploads of changes that comes with it.
 const QString kAccepted = QStringLiteral("<#login#><#deltaOffer#>sha256");
 
@@ -71,11 +73,6 @@ QByteArray makeZip(const QList<QPair<QString, QByteArray>>& files) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
     return f.readAll();
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList entries(const QString& folder) {

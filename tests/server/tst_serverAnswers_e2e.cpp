@@ -28,6 +28,8 @@
 
 namespace {
 
+using testfiles::writeFile;
+
 const QString kPassword = QStringLiteral("417305");
 const QString kTransferDone = QStringLiteral("数据传输完毕！");
 
@@ -92,13 +94,6 @@ public:
         return browserStarts;
     }
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 // Bytes that do not compress.
 QByteArray noise(int size) {

@@ -77,9 +77,21 @@ bool TempInstall::openSite() {
 }
 
 void TempInstall::write(const QString& relative, const QByteArray& bytes) const {
-    const QString path = currentPath() + relative;
+    testfiles::writeFile(currentPath() + relative, bytes);
+}
+
+namespace testfiles {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
 }
+
+} // namespace testfiles

@@ -36,3 +36,10 @@ private:
 
 // The built installation folder (the program's own folder).
 QString builtInstallPath();
+
+namespace testfiles {
+// The bytes of a file; empty when it cannot be read.
+QByteArray readAll(const QString& path);
+// Writes a whole file, making its folders.
+void writeFile(const QString& path, const QByteArray& bytes);
+} // namespace testfiles
