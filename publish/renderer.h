@@ -1,0 +1,159 @@
+#pragma once
+// The renderer's inside: one object per rendering, its steps spread over the files of
+// this folder by concern (reading the appearance, naming and navigation, the pages of
+// each display format, filling the skins, the pictures, the files written). Only the
+// renderer's own files include this header; everyone else calls renderSite().
+
+#include "publish/publish.h"
+#include "publish/siteReader.h"
+#include "publish/skin.h"
+#include "sitedb/contract.h"
+
+#include <QDir>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace publish {
+
+namespace col = sitedb::columns;
+
+// Records on one page of a list.
+constexpr int kNewsPerPage = 20;
+constexpr int kPicturesPerPage = 24;
+constexpr int kProductsPerPage[3] = {20, 10, 20}; // prod01, prod02, prod03
+// Nodes up to which the site navigation holds the whole tree.
+constexpr int kFullNavigation = 100;
+// Characters of the home page's introduction.
+constexpr int kIntroLength = 150;
+
+inline const QString kHome = QStringLiteral("index.html");
+inline const QString kPics = QStringLiteral("pics/");
+
+struct Effect {
+    QString number; // "00" .. "12"
+    QString text;
+};
+
+// The "||" list of the pop-up window: flag, width, height, top, left, title, content.
+struct Popup {
+    bool on = false;
+    int width = 300, height = 200, top = 0, left = 0;
+    QString title, content;
+};
+
+Popup parsePopup(const QString& stored);
+
+class Renderer {
+public:
+    Renderer(const QString& up, const QString& skins, const QString& out)
+        : m_up(withSlash(up)), m_skins(withSlash(skins)), m_out(withSlash(out)) {}
+
+    Result run();
+
+private:
+    static QString withSlash(QString path) {
+        path = QDir::cleanPath(QDir(path).absolutePath());
+        return path.endsWith(u'/') ? path : path + u'/';
+    }
+
+    void note(const QString& line) {
+        if (!m_noted.contains(line)) {
+            m_noted.insert(line);
+            m_result.log << line;
+        }
+    }
+    bool fail(const QString& why) {
+        if (m_result.error.isEmpty())
+            m_result.error = why;
+        return false;
+    }
+
+    bool prepareOut();
+    void listUpload();
+    QString uploadFile(const QString& stored) const;
+    bool chooseSkins();
+    QString chooseNameStyle(const QString& stored, const QString& fallback);
+    void readAppearance();
+    void nameNodes();
+    QString unique(const QString& base);
+
+    QString picture(const QString& stored);
+    QString rich(const QString& stored);
+    bool write(const QString& file, const QString& html);
+    bool copyInto(const QString& source, const QString& target);
+    bool copyAssets();
+
+    QString orgName() const;
+    QString contactList() const;
+    QString block(const QString& kind, const QString& title, const QString& url,
+                  const QString& body) const;
+    QString navItem(int i, const QList<int>& path, int depth) const;
+    QString nav(const QList<int>& path) const;
+    QString subnav(const QList<int>& path) const;
+    QString crumbs(const QList<int>& path, const QString& last, bool linkLast) const;
+    QList<int> pathTo(int i) const;
+    QHash<QString, QString> commonValues(bool home) const;
+
+    QString listPage(int node, int page) const;
+    QString pager(int node, int page, int pages) const;
+    QString newsList(int node, int from, int count) const;
+    QString gallery(int node, int from, int count);
+    QString productList(const QString& format, int node, int from, int count);
+    QString facts(const Record& r) const;
+
+    bool homePage();
+    bool customHomePage();
+    bool nodePages(int i);
+    bool listPages(int i, int perPage, const std::function<QString(int, int)>& list,
+                   const QString& nothing);
+    bool innerPage(int node, const QString& file, const QString& title, const QString& content,
+                   bool crumbSelf);
+    bool extraPages();
+
+    const QString m_up, m_skins, m_out;
+    Result m_result;
+    QSet<QString> m_noted;
+    Site m_site;
+    Catalogue m_catalogue;
+
+    // Regular files directly in the upload folder, by lower-case name.
+    QSet<QString> m_upExact;
+    QHash<QString, QString> m_upFiles;
+    // Stored picture name to its address ("" when it cannot be shown), and the copies
+    // to make into pics/.
+    QHash<QString, QString> m_pictures;
+    QMap<QString, QString> m_copies;
+
+    Skin m_homeSkin, m_innerSkin;
+    QString m_homeCode, m_innerCode;
+    const Catalogue::Template* m_homeTemplate = nullptr;
+    QString m_homeStyle, m_innerStyle; // name-style ids, or empty
+    QString m_background;              // address, or empty
+    QString m_logo;                    // address, or empty
+    QString m_headerPic;               // the custom inner-page header's address
+    bool m_headerFlash = false;
+    Effect m_effect;
+    Popup m_popup;
+    QString m_customHome;                        // the custom home page's file name in the upload
+    QStringList m_extraNav;                      // navigation items of the extra pages
+    QList<QPair<QString, QString>> m_extraFiles; // (upload file, published name)
+
+    // Per node: its page (a folder's index, a file's first page), where the navigation
+    // takes it, its pages' common stem, and the page of each news item or product.
+    QStringList m_page, m_navUrl, m_stem;
+    QList<QStringList> m_itemPage;
+    int m_navDepth = 3;
+    QStringList m_link; // each node's link in the navigation
+    mutable QStringList m_fullItem, m_shortItem;
+    QSet<QString> m_used;
+    QString m_footer, m_contactBlock, m_siteName;
+};
+
+} // namespace publish
