@@ -23,11 +23,30 @@ struct Result {
     int pages = 0;
 };
 
-// Renders the upload in `uploadDir` (the site database "dalmbuilder.tdc", the pictures
-// and pages beside it, the custom pages' pictures in "images/") with the skins of
-// `skinsDir` (templates/, names/, common/, effects/, catalogue.json) into `outDir`,
-// which must not exist yet or be empty. The home page is "index.html". Nothing is
-// written outside `outDir`; on failure `outDir` may hold part of the site.
+// What a rendering reads and where it writes.
+struct Options {
+    // The upload: the site database "dalmbuilder.tdc", the pictures and pages beside it,
+    // the custom pages' pictures in "images/".
+    QString uploadDir;
+    // The skins: templates/, names/, common/, effects/, catalogue.json.
+    QString skinsDir;
+    // Where the site goes; it must not exist yet or be empty.
+    QString outDir;
+    // The address visitors reach the site at ("https://name.example.org/"), for the
+    // addresses that must be absolute (canonical links, sitemap, feeds); empty when the
+    // site has none yet (a local preview), and those are left out.
+    QString publicAddress;
+    // A folder kept between renderings of the same site where work on pictures may be
+    // kept and found again; empty for none.
+    QString pictureCache;
+    // Threads that may work on pictures at once; 0 for as many as the machine has cores.
+    int pictureWorkers = 0;
+};
+
+// Renders the upload into `outDir` with the skins. The home page is "index.html".
+// Nothing is written outside `outDir` (and `pictureCache`); on failure `outDir` may hold
+// part of the site.
+Result renderSite(const Options& options);
 Result renderSite(const QString& uploadDir, const QString& skinsDir, const QString& outDir);
 
 } // namespace publish

@@ -52,8 +52,9 @@ Popup parsePopup(const QString& stored);
 
 class Renderer {
 public:
-    Renderer(const QString& up, const QString& skins, const QString& out)
-        : m_up(withSlash(up)), m_skins(withSlash(skins)), m_out(withSlash(out)) {}
+    explicit Renderer(const Options& options)
+        : m_options(options), m_up(withSlash(options.uploadDir)),
+          m_skins(withSlash(options.skinsDir)), m_out(withSlash(options.outDir)) {}
 
     Result run();
 
@@ -117,6 +118,7 @@ private:
                    bool crumbSelf);
     bool extraPages();
 
+    const Options m_options;
     const QString m_up, m_skins, m_out;
     Result m_result;
     QSet<QString> m_noted;
