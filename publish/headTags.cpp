@@ -227,7 +227,9 @@ bool Renderer::notFoundPage() {
     v[QStringLiteral("head")] +=
         QStringLiteral("<meta name=\"robots\" content=\"noindex\"><link rel=\"icon\" href=\"favicon.ico\">");
     v.insert(QStringLiteral("page_title"), esc(title + QStringLiteral(" - ") + m_siteName));
-    v.insert(QStringLiteral("nav"), nav({}));
+    // No item of the navigation is the current page here, the home page neither.
+    v.insert(QStringLiteral("nav"), nav({}).replace(QLatin1String("<li class=\"orv-l1 orv-current\">"),
+                                                    QLatin1String("<li class=\"orv-l1\">")));
     v.insert(QStringLiteral("crumbs"), QStringLiteral("<div class=\"orv-crumbs\"><a href=\"index.html\">首页</a>"
                                                       "<span class=\"orv-sep\">&gt;</span><span>") +
                                            title + QLatin1String("</span></div>"));
