@@ -924,6 +924,9 @@ void HostingServer::finishUpload(Session* s) {
     job.workDir = workFolder() + QStringLiteral("job-") +
                   QUuid::createUuid().toString(QUuid::Id128) + u'/';
     job.skinsDir = m_options.skinsDir;
+    // The address the server will name for the site, as its pages name themselves.
+    if (const QString site = m_accounts.siteName(s->account); m_options.sitePort > 0 && !site.isEmpty())
+        job.publicAddress = siteAddress(site, m_options.siteDomain, m_options.sitePort);
     job.quotas = m_options.quotas;
     const QString account = s->account;
     if (s->manifest) {

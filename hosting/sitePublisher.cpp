@@ -239,13 +239,19 @@ PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel
         o.error = QStringLiteral("服务器正在停止");
         return o;
     }
-    const publish::Result rendered = publish::renderSite(o.uploadFolder, job.skinsDir, o.siteFolder);
+    publish::Options options;
+    options.uploadDir = o.uploadFolder;
+    options.skinsDir = job.skinsDir;
+    options.outDir = o.siteFolder;
+    options.publicAddress = job.publicAddress;
+    const publish::Result rendered = publish::renderSite(options);
     o.rendered = rendered.ok;
     o.error = rendered.error;
     o.pages = rendered.pages;
     o.renderLog = rendered.log;
     // Visitors' browsers take the text files compressed, and a missing page finds the
-    // site's own answer.
+    // site's own answer (the renderer writes one in the site's skin; this one is for a
+    // site whose pages bring none).
     QString why;
     if (o.rendered && !(writeNotFoundPage(o.siteFolder) && writeCompressedCopies(o.siteFolder, &why))) {
         o.rendered = false;

@@ -57,6 +57,9 @@ struct PublishJob {
     QString archive; // removed once it is unpacked
     QString workDir; // a new folder of this job's own
     QString skinsDir;
+    // The address the site is served at, for the pages' absolute addresses; empty when the
+    // server names none.
+    QString publicAddress;
     Quotas quotas;
     // An upload of changes: the manifest the archive completes, the folder of the previous
     // upload, and what to do (on the worker) once the upload is complete and checked.

@@ -1,7 +1,9 @@
 #pragma once
 // The site renderer: an unpacked upload (the site database and the files beside it) in,
-// a complete static site out: plain HTML, CSS and pictures with relative links only,
-// which any web server can serve or a browser can open from disk.
+// a complete static site out: plain HTML, CSS and pictures with relative links between
+// them, which any web server can serve or a browser can open from disk. Given the site's
+// public address, the pages also name themselves absolutely, and the news feeds and the
+// sitemap are written.
 //
 // It needs no event loop and touches no shared state: it opens its own connection on
 // the site database, so it may run on any thread, several sites at once.

@@ -23,6 +23,7 @@ Result Renderer::run() {
         return m_result;
     listUpload();
     readAppearance();
+    prepareFinding();
     nameNodes();
 
     m_siteName = m_site.value(QStringLiteral("webName")).trimmed().isEmpty()
@@ -48,7 +49,7 @@ Result Renderer::run() {
     for (int i = 0; ok && i < m_site.nodes.size(); ++i)
         ok = nodePages(i);
     if (ok)
-        ok = copyAssets();
+        ok = notFoundPage() && favicon() && feeds() && sitemapAndRobots() && copyAssets();
     m_result.ok = ok;
     return m_result;
 }
@@ -101,8 +102,10 @@ bool Renderer::write(const QString& file, const QString& html) {
     const QByteArray bytes = html.toUtf8();
     if (f.write(bytes) != bytes.size())
         return fail(QStringLiteral("无法写入 ") + file + QStringLiteral("：") + f.errorString());
-    if (file.endsWith(QLatin1String(".html")))
+    if (file.endsWith(QLatin1String(".html")) && file != kNotFound) {
         ++m_result.pages;
+        m_written << file;
+    }
     return true;
 }
 

@@ -9,6 +9,8 @@
 #include "publish/skin.h"
 #include "sitedb/contract.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QHash>
 #include <QList>
@@ -117,6 +119,30 @@ private:
     bool innerPage(int node, const QString& file, const QString& title, const QString& content,
                    bool crumbSelf);
     bool extraPages();
+
+    // Being found and shared (headTags.cpp, feeds.cpp): the head of each page, the news
+    // in date order, the feeds, the sitemap, robots.txt, the favicon and the page for
+    // addresses that lead nowhere. Absolute addresses only when the site has a public one.
+    static inline const QString kNotFound = QStringLiteral("404.html");
+    void prepareFinding();
+    void orderNews();
+    QString absolute(const QString& relative) const;
+    QString pageHead(const QString& file, const QString& title, const QString& description,
+                     const QString& picture, bool article, const QList<int>& feeds) const;
+    QString feedFile(int node) const;
+    bool feeds();
+    bool writeFeed(int node);
+    bool sitemapAndRobots();
+    bool favicon();
+    bool notFoundPage();
+    QString m_address;                // the site's public address ending with "/", or empty
+    QString m_intro;                  // the site's introduction as plain text
+    QStringList m_written;            // the pages written, in order, for the sitemap
+    QHash<QString, QDate> m_pageDate; // a page's date where its content has one
+    QDateTime m_renderedAt;
+    // A page's own words for its description, and the first picture it shows.
+    static QString descriptionOf(const QString& content);
+    static QString firstPicture(const QString& content);
 
     const Options m_options;
     const QString m_up, m_skins, m_out;

@@ -155,6 +155,17 @@ bool Renderer::homePage() {
                                     "&times;</button></div><div class=\"orv-popup-body\">") +
                      content + QLatin1String("</div></div>"));
     }
+    QList<int> newsNodes;
+    for (int i = 0; i < m_site.nodes.size(); ++i) {
+        if (!m_site.nodes.at(i).folder && m_site.nodes.at(i).format == u"news")
+            newsNodes << i;
+    }
+    const QString blocks = v.value(QStringLiteral("intro")) + v.value(QStringLiteral("news")) +
+                           v.value(QStringLiteral("products")) + v.value(QStringLiteral("gallery"));
+    v[QStringLiteral("head")] += pageHead(kHome, m_siteName,
+                                          m_intro.isEmpty() ? descriptionOf(blocks) : m_intro,
+                                          m_logo.isEmpty() ? firstPicture(blocks) : m_logo, false,
+                                          newsNodes);
     return write(kHome, m_homeSkin.fill(v));
 }
 
@@ -181,6 +192,11 @@ bool Renderer::innerPage(int node, const QString& file, const QString& title,
     v.insert(QStringLiteral("heading"), esc(name));
     v.insert(QStringLiteral("content"), content);
     v.insert(QStringLiteral("body_end"), QString());
+    const Node& n = m_site.nodes.at(node);
+    const bool news = !n.folder && n.format == u"news";
+    v[QStringLiteral("head")] +=
+        pageHead(file, title.isEmpty() ? name : title, descriptionOf(content), firstPicture(content),
+                 news && crumbSelf, news ? QList<int>{node} : QList<int>{});
     return write(file, m_innerSkin.fill(v));
 }
 

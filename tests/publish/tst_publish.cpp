@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 #include <thread>
 
@@ -128,10 +129,10 @@ struct Crawl {
     QStringList broken;
 };
 
-Crawl crawl(const QString& site) {
+Crawl crawl(const QString& site, const QString& start = QStringLiteral("index.html")) {
     Crawl c;
     const QString root = QDir(site).canonicalPath() + u'/';
-    QStringList queue{QStringLiteral("index.html")};
+    QStringList queue{start};
     QSet<QString> seen{queue.first()};
     static const QRegularExpression ref(QStringLiteral("(?:href|src|data)=\"([^\"]*)\""));
     static const QRegularExpression cssUrl(QStringLiteral("url\\(\"?([^\")]+)\"?\\)"));
@@ -183,6 +184,12 @@ private Q_SLOTS:
     void customHomePage();
     void refusedUploads_data();
     void refusedUploads();
+    void foundAtItsAddress_data();
+    void foundAtItsAddress();
+    void newsNewestFirst_data();
+    void newsNewestFirst();
+    void iconAndNotFoundPage_data();
+    void iconAndNotFoundPage();
 
 private:
     void buildSite(Upload& up, QList<Expect>* expects);
@@ -233,7 +240,10 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
     const QStringList paras{QStringLiteral("<p>第一段 O&#39;K</p>"), QStringLiteral("<p>第二段 &lt;b&gt;粗&lt;/b&gt;</p>")};
     up.node({}, QStringLiteral("关于我们"), true);
     page(QStringLiteral("txt"), 2, {QStringLiteral("关于我们")}, QStringLiteral("简介 O'K"), QStringLiteral("txt"),
-         {QStringLiteral("标题 <i>"), body}, QStringList{QStringLiteral("标题 &lt;i&gt;")} + paras);
+         {QStringLiteral("标题 <i>"), body},
+         QStringList{QStringLiteral("标题 &lt;i&gt;"),
+                     QStringLiteral("<meta name=\"description\" content=\"第一段 O&#39;K 第二段 &lt;b&gt;粗&lt;/b&gt; 第三段 第四段\">")} +
+             paras);
     page(QStringLiteral("imgTxt01"), 2, {QStringLiteral("关于我们")}, QStringLiteral("图文/一"),
          QStringLiteral("imgTxt01"), {QStringLiteral("图文一"), body, QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")},
          QStringList{QStringLiteral("orv-pic-left\"><img src=\"pics/p1.jpg\""),
@@ -373,6 +383,8 @@ void TestPublish::crawlReachesEveryNodeAndNothingIsMissing() {
     int html = 0;
     while (it.hasNext()) {
         it.next();
+        if (it.fileName() == u"404.html")
+            continue;
         ++html;
         QVERIFY2(m_crawl.files.contains(it.fileName()), qPrintable(it.fileName()));
     }
@@ -424,7 +436,7 @@ void TestPublish::plainTextIsEscapedAndSiteWideParts() {
 }
 
 void TestPublish::pageNamesAreSafeAndStable() {
-    static const QRegularExpression generated(QStringLiteral("^(index|n[0-9a-f]{10}(x[0-9]+)?(-p?[0-9]+)?)\\.html$"));
+    static const QRegularExpression generated(QStringLiteral("^(index|404|n[0-9a-f]{10}(x[0-9]+)?(-p?[0-9]+)?)\\.html$"));
     const QStringList first = QDir(m_site).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     for (const QString& name : first)
         QVERIFY2(generated.match(name).hasMatch(), qPrintable(name));
@@ -525,6 +537,240 @@ void TestPublish::refusedUploads() {
     QVERIFY2(r.error.contains(error), qPrintable(r.error));
     if (damage == u"output not empty")
         QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{QStringLiteral("keep.txt")});
+}
+
+namespace {
+
+publish::Result renderAt(const QString& upload, const QString& out, const QString& address) {
+    publish::Options o;
+    o.uploadDir = upload;
+    o.skinsDir = builtInstallPath() + QStringLiteral("skins");
+    o.outDir = out;
+    o.publicAddress = address;
+    return publish::renderSite(o);
+}
+
+// The values of `element` in an XML file, in order; fails the test on a malformed file.
+QStringList xmlValues(const QString& file, const QString& element, const QString& attribute = {}) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {QStringLiteral("cannot read ") + file};
+    QXmlStreamReader x(&f);
+    QStringList values;
+    while (!x.atEnd()) {
+        if (x.readNext() == QXmlStreamReader::StartElement && x.name() == element)
+            values << (attribute.isEmpty() ? x.readElementText() : x.attributes().value(attribute).toString());
+    }
+    if (x.hasError())
+        return {QStringLiteral("malformed: ") + x.errorString()};
+    return values;
+}
+
+// The titles a news list shows, in order.
+QStringList newsTitles(const QString& page) {
+    static const QRegularExpression list(QStringLiteral("<ul class=\"orv-newslist\">(.*?)</ul>"));
+    static const QRegularExpression item(QStringLiteral("<a href=\"[^\"]*\">([^<]*)</a>"));
+    QStringList titles;
+    for (auto it = item.globalMatch(list.match(page).captured(1)); it.hasNext();)
+        titles << unescape(it.next().captured(1));
+    return titles;
+}
+
+} // namespace
+
+void TestPublish::foundAtItsAddress_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("base");
+    QTest::newRow("local preview") << QString() << QString();
+    QTest::newRow("https") << "https://demo.sites.example.cn/" << "https://demo.sites.example.cn/";
+    QTest::newRow("port, capitals, no slash") << "http://Demo.localhost:8080" << "http://demo.localhost:8080/";
+    QTest::newRow("not a web address") << "javascript:alert(1)//" << QString();
+    QTest::newRow("with a query") << "http://demo.localhost/?q=\"><script>" << QString();
+}
+
+void TestPublish::foundAtItsAddress() {
+    QFETCH(QString, address);
+    QFETCH(QString, base);
+    QTemporaryDir dir;
+    const QString site = dir.path() + QStringLiteral("/site/");
+    const publish::Result r = renderAt(m_dir.path() + QStringLiteral("/up"), site, address);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    static const QRegularExpression absolute(QStringLiteral("(?:href|content|src)=\"(\\w+:[^\"]*)\""));
+    static const QRegularExpression canonical(QStringLiteral("<link rel=\"canonical\" href=\"([^\"]*)\">"));
+    const QString feedLink = QStringLiteral("<link rel=\"alternate\" type=\"application/atom+xml\"");
+    QStringList everyPage{base}, linkingFeed;
+    const QStringList pages = QDir(site).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    for (const QString& page : pages) {
+        if (page == u"404.html")
+            continue;
+        const QString text = read(site + page);
+        const QString self = page == u"index.html" ? base : base + page;
+        QVERIFY2(text.contains(QStringLiteral("<meta name=\"description\" content=\"")), qPrintable(page));
+        // Absolute addresses only from a valid public address, and only to it.
+        for (auto it = absolute.globalMatch(text); it.hasNext();) {
+            const QString url = it.next().captured(1);
+            QVERIFY2(!base.isEmpty() && url.startsWith(base), qPrintable(page + u' ' + url));
+        }
+        if (base.isEmpty())
+            continue;
+        QCOMPARE(canonical.match(text).captured(1), self);
+        QVERIFY2(text.contains(QStringLiteral("<meta property=\"og:url\" content=\"") + self + u'"'), qPrintable(page));
+        if (page != u"index.html")
+            everyPage << self;
+        if (text.contains(feedLink))
+            linkingFeed << page;
+        if (text.contains(QStringLiteral("<title>新闻 7 ")))
+            QVERIFY(text.contains(QStringLiteral("<meta property=\"og:image\" content=\"") + base + QStringLiteral("pics/n7.jpg\">")));
+    }
+    const QString robots = read(site + QStringLiteral("robots.txt"));
+    QVERIFY(robots.startsWith(QStringLiteral("User-agent: *\n")));
+    if (base.isEmpty()) {
+        QVERIFY(!robots.contains(QStringLiteral("Sitemap")));
+        QCOMPARE(QDir(site).entryList({QStringLiteral("*.xml")}).size(), 0);
+        return;
+    }
+    QVERIFY(robots.contains(QStringLiteral("Sitemap: ") + base + QStringLiteral("sitemap.xml\n")));
+    const QString home = read(site + QStringLiteral("index.html"));
+    QVERIFY(home.contains(QStringLiteral("<meta property=\"og:image\" content=\"") + base + QStringLiteral("pics/logo.png\">")));
+
+    // The sitemap lists every page once, the extra page too, each with its date.
+    everyPage << base + QStringLiteral("extra.htm");
+    QStringList listed = xmlValues(site + QStringLiteral("sitemap.xml"), QStringLiteral("loc"));
+    std::sort(everyPage.begin(), everyPage.end());
+    std::sort(listed.begin(), listed.end());
+    QCOMPARE(listed, everyPage);
+    const QStringList dates = xmlValues(site + QStringLiteral("sitemap.xml"), QStringLiteral("lastmod"));
+    QCOMPARE(dates.size(), listed.size());
+    for (const QString& d : dates)
+        QVERIFY2(QDate::fromString(d, Qt::ISODate).isValid(), qPrintable(d));
+
+    // The news list's feed: linked from the home page and from the list's own pages, its
+    // newest items first, each leading to its page.
+    const QStringList feeds = QDir(site).entryList({QStringLiteral("n*.xml")});
+    QCOMPARE(feeds.size(), 1);
+    QVERIFY(linkingFeed.contains(QStringLiteral("index.html")));
+    QCOMPARE(linkingFeed.size(), 1 + 2 + 25);
+    QVERIFY(home.contains(feedLink + QStringLiteral(" title=\"新闻/动态\" href=\"") + base + feeds.first() + u'"'));
+    const QString feed = site + feeds.first();
+    const QStringList titles = xmlValues(feed, QStringLiteral("title"));
+    QCOMPARE(titles.size(), 1 + 20);
+    QCOMPARE(titles.at(1), QStringLiteral("新闻 25 & 'x'"));
+    QCOMPARE(xmlValues(feed, QStringLiteral("updated")).at(1), QStringLiteral("2024-05-25T00:00:00+08:00"));
+    const QStringList links = xmlValues(feed, QStringLiteral("link"), QStringLiteral("href"));
+    QCOMPARE(links.size(), 2 + 20);
+    for (const QString& url : links) {
+        QVERIFY2(url.startsWith(base), qPrintable(url));
+        QVERIFY2(QFileInfo::exists(site + url.mid(base.size())), qPrintable(url));
+    }
+}
+
+void TestPublish::newsNewestFirst_data() {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("news list") << "list";
+    QTest::newRow("home-page block") << "home";
+    QTest::newRow("feed") << "feed";
+}
+
+void TestPublish::newsNewestFirst() {
+    QFETCH(QString, where);
+    QTemporaryDir dir;
+    const QString upload = dir.path() + QStringLiteral("/up");
+    QDir().mkpath(upload);
+    {
+        Upload up(upload);
+        up.node({}, QStringLiteral("新闻"), false, QStringLiteral("news"));
+        // In the order entered: a back-filled item in a form of its own, two of one day,
+        // dates as people type them, and items without a date.
+        const QList<QStringList> items{
+            {QStringLiteral("A"), QStringLiteral("2024-03-01")}, {QStringLiteral("B"), QStringLiteral("2024-05-01")},
+            {QStringLiteral("C"), QString()},                    {QStringLiteral("D"), QStringLiteral("2020-1-5")},
+            {QStringLiteral("E"), QStringLiteral("2024-05-01")}, {QStringLiteral("F"), QStringLiteral("2024/3/15")},
+            {QStringLiteral("G"), QStringLiteral("不详")},        {QStringLiteral("H"), QStringLiteral("2024年4月2日 10:30")}};
+        for (const QStringList& item : items)
+            up.record(1, QStringLiteral("新闻"), item);
+        QVERIFY(up.ok());
+    }
+    const QString site = dir.path() + QStringLiteral("/site/");
+    const publish::Result r = renderAt(upload, site, QStringLiteral("http://news.localhost:8080/"));
+    QVERIFY2(r.ok, qPrintable(r.error));
+    // Newest first; the later entered first within a day; the undated last.
+    const QStringList newestFirst{QStringLiteral("E"), QStringLiteral("B"), QStringLiteral("H"), QStringLiteral("F"),
+                                  QStringLiteral("A"), QStringLiteral("D"), QStringLiteral("G"), QStringLiteral("C")};
+    QStringList shown;
+    if (where == u"home") {
+        shown = newsTitles(read(site + QStringLiteral("index.html")));
+    } else if (where == u"list") {
+        for (const QString& page : QDir(site).entryList({QStringLiteral("n*.html")})) {
+            const QString text = read(site + page);
+            if (text.contains(QStringLiteral("orv-newslist")))
+                shown = newsTitles(text);
+        }
+    } else {
+        const QStringList feeds = QDir(site).entryList({QStringLiteral("n*.xml")});
+        QCOMPARE(feeds.size(), 1);
+        shown = xmlValues(site + feeds.first(), QStringLiteral("title")).mid(1);
+        QCOMPARE(xmlValues(site + feeds.first(), QStringLiteral("updated")).mid(0, 3),
+                 (QStringList{QStringLiteral("2024-05-01T00:00:00+08:00"), QStringLiteral("2024-05-01T00:00:00+08:00"),
+                              QStringLiteral("2024-05-01T00:00:00+08:00")}));
+    }
+    QVERIFY2(shown.size() >= 3, qPrintable(shown.join(u',')));
+    QCOMPARE(shown, newestFirst.mid(0, shown.size()));
+    if (where != u"home")
+        QCOMPARE(shown.size(), newestFirst.size());
+}
+
+void TestPublish::iconAndNotFoundPage_data() {
+    QTest::addColumn<bool>("logo");
+    QTest::newRow("icon from the logo") << true;
+    QTest::newRow("icon of the skin") << false;
+}
+
+void TestPublish::iconAndNotFoundPage() {
+    QFETCH(bool, logo);
+    QTemporaryDir dir;
+    QString site = m_site + u'/';
+    if (!logo) {
+        const QString upload = dir.path() + QStringLiteral("/up");
+        QDir().mkpath(upload);
+        {
+            Upload up(upload);
+            up.info(QStringLiteral("headTmpl"), QStringLiteral("hqy01.png"));
+            up.node({}, QStringLiteral("简介"), false, QStringLiteral("txt"));
+            up.record(1, QStringLiteral("简介"), {QStringLiteral("t"), QStringLiteral("b")});
+            QVERIFY(up.ok());
+        }
+        site = dir.path() + QStringLiteral("/site/");
+        const publish::Result r = renderAt(upload, site, QString());
+        QVERIFY2(r.ok, qPrintable(r.error));
+    }
+    // An ICO file holding one 32 × 32 PNG.
+    QFile f(site + QStringLiteral("favicon.ico"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray ico = f.readAll();
+    QCOMPARE(ico.left(6), QByteArray("\0\0\1\0\1\0", 6));
+    QImage icon;
+    QVERIFY(icon.loadFromData(ico.mid(22), "PNG"));
+    QCOMPARE(icon.size(), QSize(32, 32));
+    if (logo) {
+        QCOMPARE(QColor(icon.pixel(16, 16)), QColor(Qt::darkCyan));
+    } else {
+        // A rounded square in the skin's colour with a light disc.
+        QCOMPARE(qAlpha(icon.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(icon.pixel(16, 2)), 255);
+        QVERIFY(qGray(icon.pixel(16, 16)) > qGray(icon.pixel(16, 2)));
+    }
+    QVERIFY(read(site + QStringLiteral("index.html")).contains(QStringLiteral("<link rel=\"icon\" href=\"favicon.ico\">")));
+
+    // The page for a missing address wears the inner pages' skin and leads home from any path.
+    const QString missing = read(site + QStringLiteral("404.html"));
+    QVERIFY(missing.contains(QStringLiteral("<base href=\"/\">")));
+    QVERIFY(missing.contains(QStringLiteral("<title>找不到网页 - ")));
+    QVERIFY(missing.contains(logo ? QStringLiteral("skin/hsw02/skin.css") : QStringLiteral("skin/hqy01/skin.css")));
+    QVERIFY(missing.contains(QStringLiteral("<a href=\"index.html\">返回首页</a>")));
+    Crawl fromMissing = crawl(site, QStringLiteral("404.html"));
+    fromMissing.broken.removeOne(QStringLiteral("404.html -> /")); // its <base>
+    QVERIFY2(fromMissing.broken.isEmpty(), qPrintable(fromMissing.broken.join(u'\n')));
+    QVERIFY(fromMissing.files.size() > 3);
 }
 
 QTEST_GUILESS_MAIN(TestPublish)
