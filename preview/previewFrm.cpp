@@ -139,7 +139,6 @@ void previewFrm::buildControls() {
 
     lbl_left = named(new QLabel, "lbl_left");
     lst_left = named(new QListWidget, "lst_left");
-    lst_left->setMaximumHeight(110);
     lst_left->hide();
 
     auto* bar = new QHBoxLayout;
@@ -222,6 +221,10 @@ void previewFrm::rendered() {
     lst_left->clear();
     lst_left->addItems(r.left);
     lst_left->setVisible(!r.left.isEmpty());
+    // As high as its lines, up to four; more scroll.
+    if (!r.left.isEmpty())
+        lst_left->setFixedHeight(int(qMin<qsizetype>(r.left.size(), 4)) * lst_left->sizeHintForRow(0) +
+                                 2 * lst_left->frameWidth() + 4);
     lbl_left->setText(r.left.isEmpty()
                           ? QStringLiteral("网站的全部内容都已生成。")
                           : QStringLiteral("以下内容未能生成，上传后服务器同样会略去："));
