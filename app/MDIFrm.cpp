@@ -16,6 +16,7 @@
 #include "designer/designFrm.h"
 #include "guide/guidFrm.h"
 #include "organisation/infoFrm.h"
+#include "preview/previewFrm.h"
 #include "server/dlgFrm.h"
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
@@ -336,6 +337,9 @@ void MDIFrm::xMenu1_Click(const QString& key) {
         a->activateWindow();
         break;
     }
+    case Command::Preview:
+        previewFrm::open(this);
+        break;
     case Command::None:
         break;
     }
@@ -347,6 +351,8 @@ void MDIFrm::xToolbar1_ButtonClick(int position) {
     try {
         if (b.command == Command::ShowWindow)
             showWorkWindow(b.window);
+        else if (b.command == Command::Preview)
+            previewFrm::open(this);
         else if (b.command == Command::Quit)
             close();
     } catch (const std::exception& e) {

@@ -10,10 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLocale>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStorageInfo>
-#include <QThread>
 
 #include <cerrno>
 #include <memory>
@@ -117,45 +114,9 @@ private:
     qint64 m_done = 0;
 };
 
-// A connection of this thread's own on a site database file.
-class OwnConnection {
-public:
-    explicit OwnConnection(const QString& file, const QString& purpose) {
-        m_name = purpose + QString::number(reinterpret_cast<quintptr>(QThread::currentThread()));
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(file);
-        // A reader waits for a writer of the program to finish rather than failing.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=60000"));
-        if (!QFileInfo(file).isFile())
-            m_error = QStringLiteral("文件不存在");
-        else if (!db.open())
-            m_error = db.lastError().text();
-    }
-    ~OwnConnection() {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    // Runs one statement; the database's reason on failure.
-    Outcome exec(const QString& sql, const QVariantList& args = {}) {
-        if (!m_error.isEmpty())
-            return Outcome::failure(m_error);
-        QSqlQuery q(QSqlDatabase::database(m_name, false));
-        q.prepare(sql);
-        for (const QVariant& a : args)
-            q.addBindValue(a);
-        if (!q.exec())
-            return Outcome::failure(q.lastError().databaseText());
-        return {};
-    }
-
-private:
-    QString m_name;
-    QString m_error;
-};
-
 // Reads the one table every window needs from a site database.
 Outcome readable(const QString& file) {
-    return OwnConnection(file, QStringLiteral("backupCheck"))
+    return sitedb::ReadConnection(file, QStringLiteral("backupCheck"))
         .exec(QStringLiteral("SELECT COUNT(*) FROM user_info"));
 }
 
@@ -325,8 +286,7 @@ Outcome snapshot(const Folders& f, const QString& to, Meter* meter) {
         return Outcome::failure(why);
 
     const QString source = f.work + kDb;
-    const Outcome made = OwnConnection(source, QStringLiteral("backupSnapshot"))
-                             .exec(QStringLiteral("VACUUM INTO ?"), {QVariant(to + u'/' + kDb)});
+    const Outcome made = sitedb::snapshot(source, to + u'/' + kDb);
     if (!made)
         return Outcome::failure(
             QStringLiteral("无法复制站点数据库“%1”：%2").arg(native(source), made.error));

@@ -16,6 +16,7 @@ enum class Command {
     ShowWindow,   // bring a work window to the front (loading it when unloaded)
     Consultation, // the message dialog, not modal
     About,        // the about window, not modal
+    Preview,      // the site rendered on this machine, in a window of its own
 };
 
 enum class Level { Top, Item, Separator };
@@ -30,7 +31,7 @@ struct MenuItem {
 };
 
 struct ToolButton {
-    int position = 0; // 1 to 8
+    int position = 0; // 1 to 8; the buttons added since are numbered from 10
     QString caption;  // empty for the separator
     QString key;
     Command command = Command::None;

@@ -21,8 +21,9 @@ install(TARGETS orvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/install/ DESTINATION ${ORVANE_DATA_DEST} COMPONENT client
         REGEX "^${CMAKE_SOURCE_DIR}/install/initPath\\.ini$" EXCLUDE)
 install(FILES ${ORVANE_PRISTINE_DB} DESTINATION ${ORVANE_DATA_DEST}/initdata COMPONENT client)
-# The template catalogue names each template's title under its code in the choice dialogs.
-install(FILES ${CMAKE_SOURCE_DIR}/skins/catalogue.json DESTINATION ${ORVANE_DATA_DEST}/skins
+# The skins: the template catalogue names each template's title under its code in the
+# choice dialogs, and the local preview renders the site with them as the server does.
+install(DIRECTORY ${ORVANE_BIN_DIR}/skins/ DESTINATION ${ORVANE_DATA_DEST}/skins
         COMPONENT client)
 install(FILES ${ORVANE_DIST}/orvane.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT client)

@@ -100,6 +100,12 @@ ICONS = {
     "consult": fill(LBLUE, DBLUE, 3) + draw("roundrectangle 4,6 44,34 8,8", "polygon 12,32 10,44 22,33")
     + fill(PAPER, DGREEN, 3) + draw("roundrectangle 22,26 60,52 8,8", "polygon 50,50 54,60 42,51")
     + fill(DGREEN) + draw("circle 32,39 32,36", "circle 41,39 41,36", "circle 50,39 50,36"),
+    # A screen and a phone: the site seen before it goes out.
+    "preview": fill(LBLUE, DBLUE, 3) + draw("roundrectangle 2,8 46,42 3,3")
+    + fill(DGREY) + draw("rectangle 18,42 30,50", "rectangle 10,50 38,54")
+    + fill(PAPER, DGREY, 3) + draw("roundrectangle 38,20 60,60 4,4")
+    + fill(LBLUE) + draw("rectangle 42,26 56,52")
+    + fill(DGREY) + draw("circle 49,56 49,57"),
     # A question mark in a circle.
     "help": fill(BLUE, DBLUE, 3) + draw("circle 32,32 32,4")
     + fill(PAPER) + ["-font", "DejaVu-Sans-Bold", "-pointsize", "40", "-gravity", "center",
@@ -109,9 +115,9 @@ ICONS = {
     + fill(PAPER) + draw("circle 32,17 32,12", "roundrectangle 27,25 37,52 3,3"),
 }
 
-MENU = ["guide", "info", "template", "design", "content", "upload", "quit", "backup", "restore",
+MENU = ["guide", "info", "template", "design", "content", "upload", "preview", "quit", "backup", "restore",
         "update", "consult", "help", "about"]
-TOOLBAR = ["guide", "info", "template", "design", "content", "upload", "quit"]
+TOOLBAR = ["guide", "info", "template", "design", "content", "upload", "preview", "quit"]
 
 
 # Leaves the time of drawing out of the files, so drawing them again changes nothing.

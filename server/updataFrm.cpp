@@ -4,6 +4,7 @@
 #include "common/uiServices.h"
 #include "common/workWindow.h"
 #include "common/workspace.h"
+#include "preview/previewFrm.h"
 #include "server/dlgFrm.h"
 #include "server/mdl_upData.h"
 #include "server/verFrm.h"
@@ -90,6 +91,8 @@ void updataFrm::buildControls() {
     cmd_modPwd = named(new QPushButton(QStringLiteral("修改")), "cmd_modPwd");
     cmd_modPwd->setEnabled(false);
     cmd_updata = named(new QPushButton(QStringLiteral("上传数据")), "cmd_updata");
+    cmd_preview = named(new QPushButton(QStringLiteral("预览网站")), "cmd_preview");
+    cmd_preview->setToolTip(QStringLiteral("上传之前，先在本机看一看网站的样子"));
     ccprg = named(new QProgressBar, "ccprg");
     ccprg->setRange(0, 1);
     ccprg->setValue(0);
@@ -125,6 +128,7 @@ void updataFrm::buildControls() {
     sg->addWidget(cmd_modPwd, 2, 2);
     auto* upRow = new QHBoxLayout;
     upRow->addWidget(cmd_updata);
+    upRow->addWidget(cmd_preview);
     upRow->addWidget(ccprg, 1);
     sg->addLayout(upRow, 3, 0, 1, 3);
 
@@ -186,6 +190,7 @@ void updataFrm::buildControls() {
     connect(txt_cpwd, &QLineEdit::textChanged, this, &updataFrm::txt_newpwd_Change);
     connect(cmd_modPwd, &QPushButton::clicked, this, &updataFrm::cmd_modPwd_Click);
     connect(cmd_updata, &QPushButton::clicked, this, &updataFrm::cmd_updata_Click);
+    connect(cmd_preview, &QPushButton::clicked, this, &updataFrm::cmd_preview_Click);
     connect(timer_verion, &QTimer::timeout, this, &updataFrm::timer_verion_Timer);
     connect(Timer_sck, &QTimer::timeout, this, &updataFrm::Timer_sck_Timer);
     connect(timer_doZip, &QTimer::timeout, this, &updataFrm::timer_doZip_Timer);
@@ -335,6 +340,10 @@ void updataFrm::cmd_browser_Click() {
     ui::askText(this, kNotice,
                 QStringLiteral("无法启动浏览器。请复制下面的网址，粘贴到浏览器的地址栏中打开："),
                 address);
+}
+
+void updataFrm::cmd_preview_Click() {
+    previewFrm::open(this);
 }
 
 void updataFrm::txt_newpwd_Change() {

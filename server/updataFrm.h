@@ -43,6 +43,7 @@ public:
     QLineEdit* txt_cpwd = nullptr;
     QPushButton* cmd_modPwd = nullptr;
     QPushButton* cmd_updata = nullptr;
+    QPushButton* cmd_preview = nullptr;
     QProgressBar* ccprg = nullptr;
     QLabel* lbl_desc = nullptr;
     QLabel* img_desc = nullptr;
@@ -61,6 +62,7 @@ public Q_SLOTS:
     void txt_newpwd_Change();
     void cmd_modPwd_Click();
     void cmd_updata_Click();
+    void cmd_preview_Click();
     void timer_verion_Timer();
     void Timer_sck_Timer();
     void timer_doZip_Timer();

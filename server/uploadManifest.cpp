@@ -179,19 +179,15 @@ Frame takeFramed(QByteArray& buffer, const QString& tag, qint64 maxBody, QByteAr
     return Frame::Complete;
 }
 
-std::optional<Manifest> workspaceManifest(const QString& workPath, QString* error) {
+QList<WorkspaceFile> workspaceFiles(const QString& workPath, bool* strayArchive) {
     const bool hasImages = QFileInfo(workPath + imagesFolder).isDir();
-    QList<std::pair<QString, QFileInfo>> files;
+    QList<WorkspaceFile> files;
     for (const QFileInfo& f : filesIn(workPath)) {
         if (isScript(f))
             continue;
         if (f.fileName().compare(kImagesArchive, Qt::CaseInsensitive) == 0) {
-            // Without "images/" an "images.zip" of the user's own travels as it is and the
-            // server unpacks it: only the whole archive does that.
-            if (!hasImages) {
-                *error = QStringLiteral("工作目录中有图片压缩包而没有图片文件夹");
-                return std::nullopt;
-            }
+            if (!hasImages && strayArchive)
+                *strayArchive = true;
             continue;
         }
         files.append({f.fileName(), f});
@@ -201,6 +197,18 @@ std::optional<Manifest> workspaceManifest(const QString& workPath, QString* erro
             if (!isScript(f))
                 files.append({imagesFolder + f.fileName(), f});
         }
+    }
+    return files;
+}
+
+std::optional<Manifest> workspaceManifest(const QString& workPath, QString* error) {
+    bool strayArchive = false;
+    const QList<WorkspaceFile> files = workspaceFiles(workPath, &strayArchive);
+    // Without "images/" an "images.zip" of the user's own travels as it is and the server
+    // unpacks it: only the whole archive does that.
+    if (strayArchive) {
+        *error = QStringLiteral("工作目录中有图片压缩包而没有图片文件夹");
+        return std::nullopt;
     }
     Manifest m;
     for (const auto& [name, f] : files) {

@@ -9,6 +9,7 @@
 // body in bytes as a decimal number, ":", then the body.
 
 #include <QByteArray>
+#include <QFileInfo>
 #include <QList>
 #include <QString>
 
@@ -92,6 +93,18 @@ enum class Frame { Incomplete, Complete, Invalid };
 // body is in `body` and the message is taken off the buffer. Invalid: no length, or one
 // above `maxBody`.
 Frame takeFramed(QByteArray& buffer, const QString& tag, qint64 maxBody, QByteArray* body);
+
+// The files of the working folder that reach the server, by the name the server unpacks
+// them under: every file lying directly in the working folder (but "images.zip", made
+// from "images/" when the archive is packed) and every file of its "images" subfolder as
+// "images/<name>"; server-side scripts excluded. `strayArchive`, when given, is set when
+// an "images.zip" lies there without an "images" subfolder (it travels only in a whole
+// archive, which the server unpacks).
+struct WorkspaceFile {
+    QString name;
+    QFileInfo file;
+};
+QList<WorkspaceFile> workspaceFiles(const QString& workPath, bool* strayArchive = nullptr);
 
 // The working folder as the server unpacks it: every file lying directly in it (but
 // "images.zip", made from "images/" when the archive is packed) and every file of its

@@ -7,9 +7,23 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <atomic>
+
 namespace sitedb {
 
 namespace {
+
+// Inside a transaction of `conn`, and whether it changed anything yet: the change is told
+// once it is committed.
+bool g_inTransaction = false;
+bool g_changedInTransaction = false;
+
+void told() {
+    if (g_inTransaction)
+        g_changedInTransaction = true;
+    else
+        Q_EMIT changes().stored();
+}
 
 QString describe(const QSqlError& error) {
     QString text = error.databaseText().trimmed();
@@ -133,7 +147,9 @@ Outcome checkWritable() {
     if (!db.transaction())
         return Outcome::failure(describe(db.lastError()));
     // Creating a table writes the file and its journal beside it; nothing of it stays.
-    const Outcome made = exec(QStringLiteral("CREATE TABLE orvane_write_check(x INTEGER)"));
+    g_inTransaction = true;
+    const Outcome made = run(db, QStringLiteral("CREATE TABLE orvane_write_check(x INTEGER)"), {});
+    g_inTransaction = false;
     db.rollback();
     return made;
 }
@@ -162,6 +178,7 @@ Outcome open(const QString& file) {
         close();
         return Outcome::failure(check.error);
     }
+    told();
     return {};
 }
 
@@ -209,7 +226,10 @@ Rows query(QSqlDatabase db, const QString& sql, const QVariantList& args) {
 Outcome exec(const QString& sql, const QVariantList& args) {
     if (!isOpen())
         return Outcome::failure(QStringLiteral("站点数据库没有打开"));
-    return run(conn(), sql, args);
+    Outcome out = run(conn(), sql, args);
+    if (out.ok)
+        told();
+    return out;
 }
 
 Outcome transaction(const std::function<Outcome()>& body) {
@@ -218,7 +238,10 @@ Outcome transaction(const std::function<Outcome()>& body) {
     QSqlDatabase db = conn();
     if (!db.transaction())
         return Outcome::failure(describe(db.lastError()));
+    g_inTransaction = true;
+    g_changedInTransaction = false;
     Outcome out = body();
+    g_inTransaction = false;
     if (!out.ok) {
         db.rollback();
         return out;
@@ -228,6 +251,8 @@ Outcome transaction(const std::function<Outcome()>& body) {
         db.rollback();
         return Outcome::failure(why);
     }
+    if (g_changedInTransaction)
+        told();
     return out;
 }
 
@@ -293,6 +318,39 @@ Outcome createFromScripts(const QString& file, const QStringList& scripts) {
     if (!out.ok)
         QFile::remove(file);
     return out;
+}
+
+ReadConnection::ReadConnection(const QString& file, const QString& purpose) {
+    static std::atomic<quint64> serial{0};
+    m_name = purpose + QString::number(++serial);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=60000"));
+    if (!QFileInfo(file).isFile())
+        m_error = QStringLiteral("文件不存在");
+    else if (!db.open())
+        m_error = describe(db.lastError());
+}
+
+ReadConnection::~ReadConnection() {
+    QSqlDatabase::database(m_name, false).close();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+Outcome ReadConnection::exec(const QString& sql, const QVariantList& args) {
+    if (!m_error.isEmpty())
+        return Outcome::failure(m_error);
+    return run(QSqlDatabase::database(m_name, false), sql, args);
+}
+
+Outcome snapshot(const QString& file, const QString& target) {
+    return ReadConnection(file, QStringLiteral("snapshot"))
+        .exec(QStringLiteral("VACUUM INTO ?"), {QVariant(target)});
+}
+
+Changes& changes() {
+    static Changes* c = new Changes;
+    return *c;
 }
 
 } // namespace sitedb

@@ -4,6 +4,7 @@
 // ever part of the SQL text.
 
 #include <QList>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlRecord>
 #include <QString>
@@ -99,5 +100,37 @@ Outcome setUserInfo(const QString& column, const QString& value);
 
 // Creates a site database from SQL script files (statements separated by ";").
 Outcome createFromScripts(const QString& file, const QStringList& scripts);
+
+// A connection of the calling thread's own on a site database file, read only, removed
+// when it goes: how a worker thread reads while the program keeps writing through
+// `conn`. A reader waits for a writer of the program to finish rather than failing.
+class ReadConnection {
+public:
+    ReadConnection(const QString& file, const QString& purpose);
+    ~ReadConnection();
+    ReadConnection(const ReadConnection&) = delete;
+    ReadConnection& operator=(const ReadConnection&) = delete;
+
+    // Runs one statement; the database's reason on failure (or why the file is not open).
+    Outcome exec(const QString& sql, const QVariantList& args = {});
+
+private:
+    QString m_name;
+    QString m_error;
+};
+
+// Writes a copy of the site database `file` to `target` (which must not exist yet) as one
+// consistent snapshot, read on a connection of the calling thread's own.
+Outcome snapshot(const QString& file, const QString& target);
+
+// Told whenever `conn` stores a change: after each statement that runs outside a
+// transaction, once after a transaction commits (never for one rolled back), and when
+// `conn` is opened on a file, whose data all stand anew. Lives on the window's thread.
+class Changes : public QObject {
+    Q_OBJECT
+Q_SIGNALS:
+    void stored();
+};
+Changes& changes();
 
 } // namespace sitedb

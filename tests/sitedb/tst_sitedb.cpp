@@ -2,6 +2,7 @@
 #include "sitedb/sitedb.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QSqlRecord>
 #include <QTest>
 
@@ -20,6 +21,8 @@ private Q_SLOTS:
     void transactionIsAllOrNothing();
     void failuresSayWhy();
     void openRefusesWhatIsNoSiteDatabase();
+    void everyStoredChangeIsToldOnce_data();
+    void everyStoredChangeIsToldOnce();
 
 private:
     TempInstall* m_install = nullptr;
@@ -189,6 +192,40 @@ void TestSitedb::openRefusesWhatIsNoSiteDatabase() {
     const sitedb::Outcome missing = sitedb::open(m_install->currentPath() + "none.tdc");
     QVERIFY(!missing.ok);
     QVERIFY(!QFile::exists(m_install->currentPath() + "none.tdc"));
+}
+
+// The preview renders the site again on every change told: a change missed leaves it
+// stale, one told for nothing renders for nothing.
+void TestSitedb::everyStoredChangeIsToldOnce_data() {
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("told");
+    QTest::newRow("one statement") << 0 << 1;
+    QTest::newRow("a transaction of two") << 1 << 1;
+    QTest::newRow("a transaction rolled back") << 2 << 0;
+    QTest::newRow("a statement that fails") << 3 << 0;
+    QTest::newRow("the write check") << 4 << 0;
+    QTest::newRow("reading") << 5 << 0;
+    QTest::newRow("opening") << 6 << 1;
+}
+
+void TestSitedb::everyStoredChangeIsToldOnce() {
+    QFETCH(int, step);
+    QFETCH(int, told);
+    const QString file = sitedb::currentFile();
+    QSignalSpy spy(&sitedb::changes(), &sitedb::Changes::stored);
+    const sitedb::Statement name{QStringLiteral("UPDATE user_info SET webName=?"), {QStringLiteral("新")}};
+    const sitedb::Statement tel{QStringLiteral("UPDATE user_info SET Tel=?"), {QStringLiteral("1")}};
+    const sitedb::Statement bad{QStringLiteral("UPDATE nowhere SET x=1"), {}};
+    switch (step) {
+    case 0: QVERIFY(sitedb::exec(name.sql, name.args)); break;
+    case 1: QVERIFY(sitedb::execAll({name, tel})); break;
+    case 2: QVERIFY(!sitedb::execAll({name, bad})); break;
+    case 3: QVERIFY(!sitedb::exec(bad.sql)); break;
+    case 4: QVERIFY(sitedb::checkWritable()); break;
+    case 5: QVERIFY(sitedb::query(QStringLiteral("SELECT * FROM user_info")).ok); break;
+    case 6: QVERIFY(sitedb::open(file)); break;
+    }
+    QCOMPARE(spy.count(), told);
 }
 
 QTEST_GUILESS_MAIN(TestSitedb)

@@ -51,6 +51,10 @@ TempInstall::TempInstall() {
         const QString config = currentPath() + QStringLiteral(".config");
         QDir().mkpath(config);
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        // So does the user's cache (the preview keeps converted pictures there).
+        const QString cache = currentPath() + QStringLiteral(".cache");
+        QDir().mkpath(cache);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
     }
 }
 

@@ -8,7 +8,8 @@
 class TempInstall {
 public:
     // Copies the installation data (not the programs) into a new temporary folder; the
-    // user's settings folder (XDG_CONFIG_HOME) is a new empty one inside it.
+    // user's settings and cache folders (XDG_CONFIG_HOME, XDG_CACHE_HOME) are new empty
+    // ones inside it.
     TempInstall();
     // Closes the site database if this installation opened it, then removes the folder.
     ~TempInstall();
