@@ -52,7 +52,10 @@ async function runLighthouse(url) {
       .map(r => r.id);
   }
   const metric = id => lhr.audits[id]?.numericValue;
-  return {scores, failed, runtimeError: lhr.runtimeError?.code || null,
+  const consoleErrors = (lhr.audits['errors-in-console']?.details?.items || [])
+    .map(i => `${i.sourceLocation?.url || i.source || ''}: ${i.description || ''}`
+      .replace(/https?:\/\/[^/\s]+/g, '').slice(0, 200));  // the same fault on every site, once
+  return {scores, failed, consoleErrors, runtimeError: lhr.runtimeError?.code || null,
     warnings: lhr.runWarnings || [],
     lcpMs: metric('largest-contentful-paint'), clsScore: metric('cumulative-layout-shift'),
     bytes: metric('total-byte-weight')};

@@ -24,12 +24,14 @@ import html.parser
 import importlib.util
 import json
 import os
+import queue
 import shutil
 import sqlite3
 import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 
@@ -159,10 +161,21 @@ class Links(html.parser.HTMLParser):
 
 
 class Server:
-    """orvane-hosting with the sites, reached at 127.0.0.1 with each site's own Host."""
+    """orvane-hosting with the sites, reached at 127.0.0.1 with each site's own Host. Its
+    output is read all along (so it never waits on a full pipe) and kept in `log`."""
 
     def __init__(self, data):
         self.hosting = site.Hosting(data)
+        self.log, self._answers = [], queue.Queue()
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _read(self):
+        for line in self.hosting.proc.stdout:
+            self.log.append(line.rstrip("\n"))
+            if line.startswith(("password set", "failed")):
+                self._answers.put(line.strip())
+        self._answers.put(None)
 
     def address(self, short_name):
         return f"http://{short_name}.localhost:{self.hosting.http}/"
@@ -175,15 +188,18 @@ class Server:
     def add_account(self, account, password):
         self.hosting.proc.stdin.write(f"password {account} {password}\n")
         self.hosting.proc.stdin.flush()
-        while True:
-            line = self.hosting.proc.stdout.readline()
-            if not line or "failed" in line:
-                sys.exit(f"orvane-hosting did not take the account {account}")
-            if "password set" in line:
-                return
+        if self._answers.get(timeout=60) != "password set":
+            sys.exit(f"orvane-hosting did not take the account {account}")
 
     def stop(self):
-        self.hosting.stop()
+        self.hosting.proc.stdin.write("quit\n")
+        self.hosting.proc.stdin.close()
+        self.hosting.proc.wait(timeout=30)
+        self._reader.join()
+
+    def renderer_notes(self):
+        """What the renderer left out or replaced, as the server logged it."""
+        return [line for line in self.log if line.startswith("render ")]
 
 
 def find_pages(server, base, sample, wanted):
@@ -333,6 +349,9 @@ def causes(results, lighthouse):
         for v in r["violations"]:
             counts.setdefault("axe-core", {}).setdefault(v["id"], 0)
             counts["axe-core"][v["id"]] += 1
+        for message in set(r["lighthouse"].get("consoleErrors", []) if lighthouse else []):
+            counts.setdefault("Console errors", {}).setdefault(message, 0)
+            counts["Console errors"][message] += 1
     lines = []
     for group in sorted(counts):
         items = sorted(counts[group].items(), key=lambda kv: (-kv[1], kv[0]))
@@ -383,6 +402,7 @@ def main():
                            check=True, env=dict(os.environ, CHROME_PATH=shutil.which("chromium")))
         finally:
             server.stop()
+            notes = server.renderer_notes()
     with open(results_file, encoding="utf-8") as f:
         measured = json.load(f)
     results = {f"{p}/{page}": measured.get(f"{p}/{page}") for p, _ in pairs for page in pages}
@@ -399,7 +419,9 @@ def main():
                                  text=True).stdout.strip() + ".\n\n")
         f.write("\n".join(lines) + "\n\n" + total + "\n\n## What fails, on how many pages\n\n"
                 + "\n".join(causes(results, lighthouse)) + "\n\n## What the server told the owner\n\n"
-                + "\n".join(f"- {pair}: {message}" for pair, (_, _, message) in published.items()) + "\n")
+                + "\n".join(f"- {pair}: {message}" for pair, (_, _, message) in published.items()) + "\n\n"
+                "## What the renderer left out or replaced (the server's log)\n\n"
+                + ("\n".join(f"- {line}" for line in notes) or "nothing") + "\n")
     print("report:", a.out)
 
 

@@ -24,6 +24,7 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import urllib.parse
 import urllib.request
@@ -224,16 +225,20 @@ class Hosting:
                                       "--data", data, "--skins", SKINS],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.port = self.http = None
+        # A server that never names its ports is stopped rather than waited for.
+        watchdog = threading.Timer(60, self.proc.kill)
+        watchdog.start()
         while self.http is None:
             line = self.proc.stdout.readline()
             if not line:
-                sys.exit("orvane-hosting did not start")
+                sys.exit("orvane-hosting did not start, or did not name its ports")
             m = re.search(r"listening on [^ ]*:(\d+),", line)
             if m:
                 self.port = int(m.group(1))
             m = re.search(r"sites on http://.*?:(\d+)/", line)
             if m:
                 self.http = int(m.group(1))
+        watchdog.cancel()
 
     def stop(self):
         self.proc.communicate("quit\n", timeout=30)
