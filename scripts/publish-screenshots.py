@@ -24,7 +24,9 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
+import threading
 import time
+import urllib.parse
 import urllib.request
 import zipfile
 
@@ -49,6 +51,10 @@ def ensure_tools():
             and os.path.exists(os.path.join(BIN, "initdata", "dalmbuilder.tdc"))):
         run(os.path.join(ROOT, "scripts", "build.sh"))
 
+
+# The sample navigation's sections that hold news and products.
+NEWS_NAMES = {"新闻中心", "政务动态", "新闻资讯"}
+PRODUCT_NAMES = {"产品中心", "招商引资", "产品展示", "课程设置"}
 
 DRAWN = {}
 
@@ -137,8 +143,6 @@ def build_site(sample_key, home, inner, upload):
     art, news, prods, gal = s["article"], s["news"], s["products"], s["gallery"]
     art_pics = [picture(pics, p, upload) for p in art["pics"]]
     body = encode("\n".join(art["paras"]))
-    news_names = {"新闻中心", "政务动态", "新闻资讯"}
-    prod_names = {"产品中心", "招商引资", "产品展示", "课程设置"}
     page_formats = ["imgTxt01", "txt", "imgTxt03", "imgTxt02"]
 
     def fill_page(level, owner, fmt, title):
@@ -169,9 +173,9 @@ def build_site(sample_key, home, inner, upload):
     gallery_done = False
     for top in s["nav"]:
         name, children = top["name"], top["children"]
-        if name in news_names:
+        if name in NEWS_NAMES:
             fmts = ["news"] * max(1, len(children))
-        elif name in prod_names:
+        elif name in PRODUCT_NAMES:
             fmts = (["prod02", "prod03", "prod01"] * 3)[:max(1, len(children))]
         elif name == s["section"]["name"]:
             fmts = (page_formats * 3)[:max(1, len(children))]
@@ -221,24 +225,29 @@ class Hosting:
                                       "--data", data, "--skins", SKINS],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.port = self.http = None
+        # A server that never names its ports is stopped rather than waited for.
+        watchdog = threading.Timer(60, self.proc.kill)
+        watchdog.start()
         while self.http is None:
             line = self.proc.stdout.readline()
             if not line:
-                sys.exit("orvane-hosting did not start")
+                sys.exit("orvane-hosting did not start, or did not name its ports")
             m = re.search(r"listening on [^ ]*:(\d+),", line)
             if m:
                 self.port = int(m.group(1))
-            m = re.search(r"sites on http://[^ ]*:(\d+)/", line)
+            m = re.search(r"sites on http://.*?:(\d+)/", line)
             if m:
                 self.http = int(m.group(1))
+        watchdog.cancel()
 
     def stop(self):
         self.proc.communicate("quit\n", timeout=30)
 
 
-def upload_site(port, short_name, archive):
-    """Logs in with the initial account, registers the short name and sends the archive, as
-    the upload window does; returns the server's system message once the site is published."""
+def upload_site(port, short_name, archive, account="20061001", password="417305"):
+    """Logs in (with the initial account unless told another), registers the short name and
+    sends the archive, as the upload window does; returns the server's system message once
+    the site is published."""
     sock = socket.create_connection(("127.0.0.1", port), timeout=120)
     received = b""
 
@@ -255,7 +264,7 @@ def upload_site(port, short_name, archive):
         received = b""
         return text
 
-    sock.sendall("<#login#>20061001||417305".encode("gbk"))
+    sock.sendall(f"<#login#>{account}||{password}".encode("gbk"))
     expect("<#login#>")
     sock.sendall(("<#siteName#>" + short_name).encode("gbk"))
     expect("<#siteName#>")
@@ -270,7 +279,13 @@ def upload_site(port, short_name, archive):
 
 
 def fetch(url):
-    with urllib.request.urlopen(url, timeout=30) as r:
+    """A page of the server's web port. Each site has a host name of its own under localhost,
+    which Chromium sends to the loopback address but the system's resolver may not know: the
+    request goes to 127.0.0.1 and names the site's host."""
+    parts = urllib.parse.urlsplit(url)
+    request = urllib.request.Request(f"http://127.0.0.1:{parts.port}{parts.path or '/'}",
+                                     headers={"Host": parts.netloc})
+    with urllib.request.urlopen(request, timeout=30) as r:
         return r.read().decode("utf-8")
 
 
@@ -298,7 +313,7 @@ def main():
         server = Hosting(data)
         try:
             print(upload_site(server.port, short_name, archive), file=sys.stderr)
-            base = f"http://127.0.0.1:{server.http}/{short_name}/"
+            base = f"http://{short_name}.localhost:{server.http}/"
             home_html = fetch(base)
             with open(os.path.join(SKINS, "sample", a.sample + ".json"), encoding="utf-8") as f:
                 s = json.load(f)
@@ -309,8 +324,8 @@ def main():
                     sys.exit(f"no link to {name} on the home page")
                 return base + links[name]
 
-            news_node = next(n for n in s["nav"] if n["name"] in ("新闻中心", "政务动态", "新闻资讯"))
-            prod_node = next(n for n in s["nav"] if n["name"] in ("产品中心", "招商引资", "产品展示", "课程设置"))
+            news_node = next(n for n in s["nav"] if n["name"] in NEWS_NAMES)
+            prod_node = next(n for n in s["nav"] if n["name"] in PRODUCT_NAMES)
             product = re.search(r'<a href="(n[0-9a-f]+-\d+\.html)"', fetch(page_of(prod_node["name"]))).group(1)
             gallery = next(n["name"] for n in s["nav"] if not n["children"])
             shots = [("home", base, 1500), ("news", page_of(news_node["name"]), 1000),
