@@ -36,6 +36,8 @@ const char* kLayout = R"((function () {
   var k = box(c);
   out.closeInView = k.l >= 0 && k.t >= 0 && k.r <= innerWidth && k.b <= innerHeight && k.r > k.l;
   out.navInView = !nav || apart(box(nav), box(d));
+  var line = document.querySelector('.orv-fx-status');
+  out.statusLineInView = !line || apart(box(line), box(d));
   window.scrollTo(0, document.documentElement.scrollHeight);
   var copy = document.querySelector('.orv-copyright'), bar = document.querySelector('.orv-fx-status');
   out.statusLine = !!bar;
@@ -127,6 +129,7 @@ void TestPublishedPage::popupAndStatusLineKeepOutOfTheWay() {
     QVERIFY(at.value(QStringLiteral("open")).toBool());
     QVERIFY2(at.value(QStringLiteral("closeInView")).toBool(), "the close button is out of the window");
     QVERIFY2(at.value(QStringLiteral("navInView")).toBool(), "the pop-up covers the navigation");
+    QVERIFY2(at.value(QStringLiteral("statusLineInView")).toBool(), "the pop-up covers the status line");
     QVERIFY(at.value(QStringLiteral("statusLine")).toBool());
     QVERIFY2(at.value(QStringLiteral("copyrightInView")).toBool(), "the copyright line is covered");
 }
