@@ -1,5 +1,7 @@
 #include "hosting/publishReport.h"
 
+#include "publish/markup.h"
+
 #include <QList>
 #include <QPair>
 
@@ -18,15 +20,6 @@ constexpr int kNamesShown = 3;
 QString plain(QString text) {
     text.replace(u'<', u'＜').replace(u'>', u'＞');
     return text.simplified();
-}
-
-QString shortened(const QString& line) {
-    if (line.size() <= kLineLength)
-        return line;
-    int n = kLineLength - 1;
-    if (line.at(n - 1).isHighSurrogate())
-        --n;
-    return line.left(n) + u'…';
 }
 
 } // namespace
@@ -58,7 +51,7 @@ QString publishNotes(const QStringList& log) {
         if (!names.isEmpty())
             line += u'：' + names.mid(0, kNamesShown).join(u'、') +
                     (names.size() > kNamesShown ? QStringLiteral(" 等 %1 项").arg(names.size()) : QString());
-        out += QStringLiteral("<br>· ") + shortened(line);
+        out += QStringLiteral("<br>· ") + publish::cut(line, kLineLength - 1);
     }
     if (kinds.size() > kReportedNotes)
         out += QStringLiteral("<br>另有 %1 项未列出。").arg(kinds.size() - kReportedNotes);
