@@ -2,6 +2,7 @@
 
 #include "common/gbk.h"
 #include "hosting/changesUpload.h"
+#include "hosting/publishReport.h"
 #include "hosting/siteLayout.h"
 
 #include <QCoreApplication>
@@ -1007,11 +1008,13 @@ void HostingServer::publishDone(quint64 sessionId, const QString& account, const
                 m_options.sitePort > 0
                     ? QStringLiteral("<br>网址：") + siteAddress(site, m_options.siteDomain, m_options.sitePort)
                     : QString();
+            // Then what the renderer left out or changed, briefly.
             tell(QStringLiteral("站点 %1 已发布。%4<br>共收到 %2 个文件，生成 %3 个网页。")
-                     .arg(site)
-                     .arg(o.files)
-                     .arg(o.pages)
-                     .arg(address),
+                         .arg(site)
+                         .arg(o.files)
+                         .arg(o.pages)
+                         .arg(address) +
+                     publishNotes(o.renderLog),
                  false);
         }
     }

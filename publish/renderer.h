@@ -182,6 +182,12 @@ private:
     mutable QStringList m_fullItem, m_shortItem;
     QSet<QString> m_used;
     QString m_footer, m_contactBlock, m_siteName;
+
+    // Web archives among the extra pages (extraPages.cpp): each becomes a page with its
+    // pictures in a folder beside it, `address` the page's, or stays empty when the archive
+    // cannot be converted (and is said so in the log). False when the site cannot be written.
+    bool mhtExtraPage(const QString& source, const QString& name, QString* address,
+                      QString* title);
 };
 
 } // namespace publish

@@ -7,6 +7,35 @@
 
 namespace publish {
 
+namespace {
+
+// The pop-up window: a dialog open from the start that its button closes without a script;
+// the one line of script closes it with Esc too. Its stored place and size reach the page
+// as preferences (see base.css); the top is not one, so the navigation stays in view.
+QString popupDialog(const Popup& p) {
+    QString content = esc(p.content);
+    content.replace(u'\n', QLatin1String("<br>"));
+    const QString name = p.title.trimmed().isEmpty()
+                             ? QStringLiteral("aria-label=\"公告\"")
+                             : QStringLiteral("aria-labelledby=\"orv-popup-title\"");
+    return QLatin1String("<dialog class=\"orv-popup\" open ") + name +
+           QLatin1String(" style=\"--orv-popup-left:") + QString::number(p.left) +
+           QLatin1String("px;--orv-popup-width:") + QString::number(p.width) +
+           QLatin1String("px;--orv-popup-height:") + QString::number(p.height) +
+           QLatin1String("px\"><div class=\"orv-popup-bar\"><span class=\"orv-popup-title\" "
+                         "id=\"orv-popup-title\">") +
+           esc(p.title) +
+           QStringLiteral("</span><form method=\"dialog\"><button class=\"orv-popup-close\" "
+                          "aria-label=\"关闭\">&times;</button></form></div><div "
+                          "class=\"orv-popup-body\">") +
+           content +
+           QLatin1String("</div></dialog><script>document.addEventListener('keydown',function(e){"
+                         "var d=document.querySelector('dialog.orv-popup[open]');"
+                         "if(d&&e.key==='Escape'&&!e.defaultPrevented)d.close();});</script>");
+}
+
+} // namespace
+
 QString Renderer::orgName() const {
     const QString name = m_site.value(QStringLiteral("dalm_name"));
     if (!name.trimmed().isEmpty())
@@ -136,25 +165,8 @@ bool Renderer::homePage() {
                                                       m_page.at(i), gallery(i, 0, galleryCount)));
         }
     }
-    if (m_popup.on) {
-        QString content = esc(m_popup.content);
-        content.replace(u'\n', QLatin1String("<br>"));
-        v.insert(QStringLiteral("body_end"),
-                 QLatin1String("<div class=\"orv-popup\" role=\"dialog\" aria-label=\"") +
-                     esc(m_popup.title) + QLatin1String("\" style=\"left:") +
-                     QString::number(m_popup.left) + QLatin1String("px;top:") +
-                     QString::number(m_popup.top) + QLatin1String("px;width:") +
-                     QString::number(m_popup.width) + QLatin1String("px;height:") +
-                     QString::number(m_popup.height) +
-                     QLatin1String("px\"><div class=\"orv-popup-bar\"><span "
-                                   "class=\"orv-popup-title\">") +
-                     esc(m_popup.title) +
-                     QStringLiteral("</span><button type=\"button\" class=\"orv-popup-close\" "
-                                    "aria-label=\"关闭\" "
-                                    "onclick=\"this.parentNode.parentNode.style.display='none'\">"
-                                    "&times;</button></div><div class=\"orv-popup-body\">") +
-                     content + QLatin1String("</div></div>"));
-    }
+    if (m_popup.on)
+        v.insert(QStringLiteral("body_end"), popupDialog(m_popup));
     QList<int> newsNodes;
     for (int i = 0; i < m_site.nodes.size(); ++i) {
         if (!m_site.nodes.at(i).folder && m_site.nodes.at(i).format == u"news")

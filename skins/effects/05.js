@@ -5,12 +5,17 @@
   chars.forEach(function (c) {
     var s = document.createElement('span');
     s.textContent = c;
+    s.setAttribute('aria-hidden', 'true');
     s.style.cssText = 'position:fixed;z-index:95;pointer-events:none;font:bold 14px sans-serif;transform:translate(-50%,-50%)';
     document.body.appendChild(s);
     spans.push(s);
   });
+  var still = window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)');
   document.addEventListener('mousemove', function (e) { x = e.clientX; y = e.clientY; });
   setInterval(function () {
+    var off = still && still.matches;
+    spans.forEach(function (s) { s.style.display = off ? 'none' : ''; });
+    if (off) return;
     cx += (x - cx) * 0.2;
     cy += (y - cy) * 0.2;
     turn += 0.04;

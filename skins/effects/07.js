@@ -4,8 +4,10 @@
   var bar = document.createElement('div'), n = 0;
   bar.className = 'orv-fx-status';
   document.body.appendChild(bar);
+  var still = window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)');
   var chars = Array.from(t);
   setInterval(function () {
+    if (still && still.matches) { n = 0; bar.textContent = t; return; }
     var k = n++ % (chars.length + 15);
     bar.textContent = chars.slice(0, Math.min(k, chars.length)).join("") + (k % 2 ? "_" : "");
     window.status = bar.textContent;

@@ -4,7 +4,11 @@
   var bar = document.createElement('div'), n = 0;
   bar.className = 'orv-fx-status';
   document.body.appendChild(bar);
+  var still = window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)');
   bar.textContent = t;
   window.status = t;
-  setInterval(function () { bar.style.visibility = n++ % 2 ? "hidden" : "visible"; }, 600);
+  setInterval(function () {
+    if (still && still.matches) { n = 0; bar.style.visibility = 'visible'; return; }
+    bar.style.visibility = n++ % 2 ? "hidden" : "visible";
+  }, 600);
 })();

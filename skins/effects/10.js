@@ -4,8 +4,10 @@
   var bar = document.createElement('div'), n = 0;
   bar.className = 'orv-fx-status';
   document.body.appendChild(bar);
+  var still = window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)');
   var chars = Array.from(t), done = 0, fly = "";
   setInterval(function () {
+    if (still && still.matches) { done = 0; n = 0; bar.textContent = t; return; }
     if (done >= chars.length) { if (++n > 25) { done = 0; n = 0; } return; }
     var gap = 20 - (n++ % 21);
     fly = chars.slice(0, done).join("") + "　".repeat(gap) + chars[done];

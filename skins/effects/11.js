@@ -4,7 +4,11 @@
   var bar = document.createElement('div'), n = 0;
   bar.className = 'orv-fx-status';
   document.body.appendChild(bar);
+  var still = window.matchMedia && window.matchMedia('(prefers-reduced-motion: reduce)');
   bar.textContent = t;
   window.status = t;
-  setInterval(function () { bar.style.color = "hsl(" + (n++ * 7 % 360) + ",90%,70%)"; }, 80);
+  setInterval(function () {
+    if (still && still.matches) { bar.style.color = ''; return; }
+    bar.style.color = "hsl(" + (n++ * 7 % 360) + ",90%,70%)";
+  }, 80);
 })();

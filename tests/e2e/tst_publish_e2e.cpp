@@ -4,8 +4,10 @@
 // window to the reference hosting server on loopback, and read back over real HTTP from
 // the server's web port, crawled from the home page as a visitor would.
 
+#include "appearance/mdl_custom.h"
 #include "appearance/mdl_effects.h"
 #include "appearance/mdl_sltTmpl.h"
+#include "common/gbk.h"
 #include "common/mdl_func.h"
 #include "common/pictures.h"
 #include "common/workspace.h"
@@ -15,6 +17,7 @@
 #include "fixture.h"
 #include "hosting/hostingServer.h"
 #include "hosting/httpServe.h"
+#include "hosting/publishReport.h"
 #include "hosting/siteLayout.h"
 #include "hosting/sitePublisher.h"
 #include "organisation/mdl_info.h"
@@ -23,6 +26,7 @@
 #include "server/updataFrm.h"
 #include "sitedb/sitedb.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -170,6 +174,7 @@ private Q_SLOTS:
     void crawlReachesEveryFileAndNothingIsMissing();
     void everyPagePassesTidy();
     void browseOpensThePublishedSite();
+    void ownerIsToldWhatWasLeftOut();
 
 private:
     void buildSite();
@@ -186,6 +191,8 @@ private:
     QList<Expect> m_expects;
     QStringList m_fileNodes;
     QStringList m_picturesUsed;
+    QString m_gone;
+    QByteArray m_cover;
     Crawl m_crawl;
 };
 
@@ -323,6 +330,36 @@ void TestPublishE2e::buildSite() {
                               {p.spec, p.price, QStringLiteral("产品介绍%1%2").arg(format).arg(k)}, {pic}});
         }
     }
+    // What the renderer cannot publish as it stands: a picture gone from the working folder,
+    // a feature that waits for the provider's approval, an extra page that is no web archive
+    // beside one that is.
+    {
+        const QString key = file(Level::None, {}, QStringLiteral("资质证书"), "imgTxt03");
+        m_gone = pick(QStringLiteral("gone.jpg"), Qt::darkGray);
+        QVERIFY(mdl_ins::savePage(key, QStringLiteral("资质证书"), "imgTxt03", true,
+                                  {QStringLiteral("证书"), QStringLiteral("正文"), m_gone, {}})
+                    .ok());
+        QVERIFY(QFile::remove(workspace::currImgPath() + m_gone));
+    }
+    QVERIFY(mdl_sltTmpl::setFeature(0, true));
+    QImage cover(40, 30, QImage::Format_RGB32);
+    cover.fill(Qt::darkCyan);
+    QBuffer png(&m_cover);
+    png.open(QIODevice::WriteOnly);
+    cover.save(&png, "PNG");
+    const QString pages = m_picked.path() + QStringLiteral("/pages/");
+    testfiles::writeFile(pages + QStringLiteral("brochure.mht"),
+                         "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b\"\r\n\r\n--b\r\n"
+                         "Content-Type: text/html; charset=\"gb2312\"\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+                             gbk::encode(QStringLiteral("<!DOCTYPE html><html lang=\"zh-CN\"><head><title>产品手册</title>"
+                                                        "</head><body><h1>产品手册</h1><p><img src=\"cid:cover@b\" "
+                                                        "alt=\"封面\"></p></body></html>"))
+                                 .toBase64() +
+                             "\r\n--b\r\nContent-Type: image/png\r\nContent-ID: <cover@b>\r\n"
+                             "Content-Transfer-Encoding: base64\r\n\r\n" +
+                             m_cover.toBase64() + "\r\n--b--\r\n");
+    testfiles::writeFile(pages + QStringLiteral("broken.mht"), "MIME-Version: 1.0\r\nContent-Type: text/plain\r\n\r\nno page");
+    QVERIFY(mdl_custom::setPages(pages).changed);
 }
 
 void TestPublishE2e::initTestCase() {
@@ -463,6 +500,33 @@ void TestPublishE2e::browseOpensThePublishedSite() {
     QCOMPARE(old.status, 200);
     QCOMPARE(old.url, QUrl(expected));
     QCOMPARE(old.body, f.body);
+}
+
+void TestPublishE2e::ownerIsToldWhatWasLeftOut() {
+    // The server's word after the upload: its usual text, then what the renderer left out.
+    const auto told = std::find_if(m_ui->messages.cbegin(), m_ui->messages.cend(),
+                                   [](const RecordedMessage& m) { return m.text.contains(QStringLiteral("已发布")); });
+    QVERIFY(told != m_ui->messages.cend());
+    QCOMPARE(told->title, QStringLiteral("系统信息"));
+    const QStringList lines = told->text.split(u'\n');
+    QCOMPARE(lines.value(0), QStringLiteral("站点 %1 已发布。").arg(kShortName));
+    QCOMPARE(lines.value(1), QStringLiteral("网址：http://%1.localhost:%2/").arg(kShortName).arg(m_http->port()));
+    QVERIFY2(lines.value(2).startsWith(QStringLiteral("共收到 ")) && lines.value(2).endsWith(QStringLiteral("个网页。")),
+             qPrintable(told->text));
+    QCOMPARE(lines.value(3), QStringLiteral("发布时略去或改动了以下内容："));
+    const QStringList notes = lines.mid(4);
+    for (const QString& note : QStringList{QStringLiteral("· 图片不存在：") + m_gone,
+                                            QStringLiteral("· 站点论坛：需要提供商批准后方能生效，未发布"),
+                                            QStringLiteral("· 其他网页无法转换，改为提供下载：broken.mht（没有网页内容）")})
+        QVERIFY2(notes.contains(note), qPrintable(told->text));
+    QVERIFY2(notes.size() <= hosting::kReportedNotes + 1, qPrintable(told->text));
+    // The web archive became a page with its picture beside it; the other one is offered
+    // as it is.
+    QVERIFY(m_crawl.pagesByTitle.contains(QStringLiteral("产品手册")));
+    QCOMPARE(m_crawl.files.value(QStringLiteral("brochure_files/part1.png")), m_cover);
+    const QString home = QString::fromUtf8(m_crawl.files.value(QString()));
+    QVERIFY(home.contains(QStringLiteral("<a href=\"brochure.html\">产品手册</a>")));
+    QVERIFY(home.contains(QStringLiteral("<a href=\"broken.mht\" download>broken</a>")));
 }
 
 QTEST_MAIN(TestPublishE2e)

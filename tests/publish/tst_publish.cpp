@@ -190,6 +190,8 @@ private Q_SLOTS:
     void newsNewestFirst();
     void iconAndNotFoundPage_data();
     void iconAndNotFoundPage();
+    void skinPicturesCarryNoWords_data();
+    void skinPicturesCarryNoWords();
 
 private:
     void buildSite(Upload& up, QList<Expect>* expects);
@@ -399,18 +401,21 @@ void TestPublish::crawlReachesEveryNodeAndNothingIsMissing() {
 
 void TestPublish::plainTextIsEscapedAndSiteWideParts() {
     const QString home = read(m_site + QStringLiteral("/index.html"));
-    // The pop-up window on the home page only, where and as large as stored.
-    QVERIFY(home.contains(QStringLiteral("style=\"left:20px;top:10px;width:320px;height:180px\"")));
-    QVERIFY(home.contains(QStringLiteral("<span class=\"orv-popup-title\">公告&lt;b&gt;</span>")));
+    // The pop-up window on the home page only: a dialog open from the start, named by its
+    // title, with the stored place and size as preferences and a button that closes it.
+    QVERIFY(home.contains(QStringLiteral("<dialog class=\"orv-popup\" open aria-labelledby=\"orv-popup-title\" "
+                                         "style=\"--orv-popup-left:20px;--orv-popup-width:320px;--orv-popup-height:180px\">")));
+    QVERIFY(home.contains(QStringLiteral("id=\"orv-popup-title\">公告&lt;b&gt;</span><form method=\"dialog\">")));
     QVERIFY(home.contains(QStringLiteral("第一行 &#39;A&#39;<br>第二行 &lt;i&gt;")));
     for (auto it = m_crawl.pagesByTitle.constBegin(); it != m_crawl.pagesByTitle.constEnd(); ++it) {
         const QString& page = it.value();
         const QString where = it.key();
-        // The only script is the chosen effect, with its text as an attribute.
-        QCOMPARE(page.count(QStringLiteral("<script")), 1);
+        // The only scripts are the chosen effect, with its text as an attribute, and the
+        // pop-up window's Esc key on the home page.
+        QCOMPARE(page.count(QStringLiteral("<script")), page == home ? 2 : 1);
         QVERIFY2(page.contains(QStringLiteral("<script src=\"skin/effects/03.js\" data-text=\"欢迎&lt;光临&gt;\" defer>")),
                  qPrintable(where));
-        QVERIFY2(!page.contains(QStringLiteral("<script>")), qPrintable(where));
+        QVERIFY2(!page.contains(QStringLiteral("<script>alert")), qPrintable(where));
         // Organisation name and contact data in every footer.
         QVERIFY2(page.contains(QStringLiteral("<p class=\"orv-footer-name\">O&#39;Brien &amp; 华信 &quot;科技&quot;</p>")),
                  qPrintable(where));
@@ -771,6 +776,35 @@ void TestPublish::iconAndNotFoundPage() {
     fromMissing.broken.removeOne(QStringLiteral("404.html -> /")); // its <base>
     QVERIFY2(fromMissing.broken.isEmpty(), qPrintable(fromMissing.broken.join(u'\n')));
     QVERIFY(fromMissing.files.size() > 3);
+// A skin's pictures are published for every organisation: words drawn into them would be
+// claims the organisation never made.
+void TestPublish::skinPicturesCarryNoWords_data() {
+    QTest::addColumn<QString>("file");
+    const QString root = builtInstallPath() + QStringLiteral("skins/templates/");
+    QDirIterator it(root, {QStringLiteral("*.svg")}, QDir::Files, QDirIterator::Subdirectories);
+    int rows = 0;
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QTest::newRow(qPrintable(path.mid(root.size()))) << path;
+        ++rows;
+    }
+    if (rows == 0)
+        QTest::newRow("no skin pictures") << root + QStringLiteral("banner.svg");
+}
+
+void TestPublish::skinPicturesCarryNoWords() {
+    QFETCH(QString, file);
+    QFile f(file);
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(file));
+    QXmlStreamReader svg(&f);
+    static const QStringList words{QStringLiteral("text"), QStringLiteral("tspan"), QStringLiteral("textPath"),
+                                   QStringLiteral("foreignObject")};
+    while (!svg.atEnd()) {
+        if (svg.readNext() == QXmlStreamReader::StartElement)
+            QVERIFY2(!words.contains(svg.name().toString()),
+                     qPrintable(QStringLiteral("<%1> at line %2").arg(svg.name()).arg(svg.lineNumber())));
+    }
+    QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
 }
 
 QTEST_GUILESS_MAIN(TestPublish)
