@@ -776,6 +776,8 @@ void TestPublish::iconAndNotFoundPage() {
     fromMissing.broken.removeOne(QStringLiteral("404.html -> /")); // its <base>
     QVERIFY2(fromMissing.broken.isEmpty(), qPrintable(fromMissing.broken.join(u'\n')));
     QVERIFY(fromMissing.files.size() > 3);
+}
+
 // A skin's pictures are published for every organisation: words drawn into them would be
 // claims the organisation never made.
 void TestPublish::skinPicturesCarryNoWords_data() {
