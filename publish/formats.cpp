@@ -132,8 +132,8 @@ QString Renderer::productList(const QString& format, int node, int from, int cou
             if (!img.isEmpty())
                 rows += QLatin1String("<a class=\"orv-prod-pic\" href=\"") + url +
                         QLatin1String("\">") + img + QLatin1String("</a>");
-            rows += QLatin1String("<div class=\"orv-prod-info\"><h3 class=\"orv-prod-name\">") +
-                    link(url, name) + QLatin1String("</h3>") + facts(r) +
+            rows += QLatin1String("<div class=\"orv-prod-info\"><h2 class=\"orv-prod-name\">") +
+                    link(url, name) + QLatin1String("</h2>") + facts(r) +
                     QLatin1String("</div></li>");
         } else {
             rows += QLatin1String("<li><a href=\"") + url + QLatin1String("\">") + img +

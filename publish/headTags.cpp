@@ -228,12 +228,17 @@ bool Renderer::notFoundPage() {
         QStringLiteral("<meta name=\"robots\" content=\"noindex\"><link rel=\"icon\" href=\"favicon.ico\">");
     v.insert(QStringLiteral("page_title"), esc(title + QStringLiteral(" - ") + m_siteName));
     // No item of the navigation is the current page here, the home page neither.
-    v.insert(QStringLiteral("nav"), nav({}).replace(QLatin1String("<li class=\"orv-l1 orv-current\">"),
-                                                    QLatin1String("<li class=\"orv-l1\">")));
-    v.insert(QStringLiteral("crumbs"), QStringLiteral("<div class=\"orv-crumbs\"><a href=\"index.html\">首页</a>"
-                                                      "<span class=\"orv-sep\">&gt;</span><span>") +
-                                           title + QLatin1String("</span></div>"));
-    v.insert(QStringLiteral("heading"), title);
+    v.insert(QStringLiteral("nav"),
+             nav({}, kNotFound)
+                 .replace(QLatin1String("<li class=\"orv-l1 orv-current\"><a href=\"index.html\" "
+                                        "aria-current=\"page\">"),
+                          QLatin1String("<li class=\"orv-l1\"><a href=\"index.html\">")));
+    v.insert(QStringLiteral("crumbs"),
+             QStringLiteral("<nav class=\"orv-crumbs\" aria-label=\"当前位置\"><a href=\"index.html\">首页</a>"
+                            "<span class=\"orv-sep\">&gt;</span><span aria-current=\"page\">") +
+                 title + QLatin1String("</span></nav>"));
+    v.insert(QStringLiteral("heading"), QLatin1String("<h1 class=\"orv-heading\">") + title +
+                                            QLatin1String("</h1>"));
     v.insert(QStringLiteral("content"),
              record(QStringLiteral("not-found"), QString(),
                     QStringLiteral("<p>您要找的网页不存在，可能已经删除或改名。</p>"

@@ -104,6 +104,14 @@ QString record(const QString& kind, const QString& title, const QString& inner) 
     return out + inner + QLatin1String("</article>");
 }
 
+bool hasOwnTitle(const QString& content) {
+    static const QLatin1String title("<h1 class=\"orv-record-title\">");
+    if (!content.startsWith(QLatin1String("<article ")))
+        return false;
+    const qsizetype open = content.indexOf(u'>');
+    return open > 0 && QStringView(content).mid(open + 1).startsWith(title);
+}
+
 QString empty(const QString& text) {
     return QLatin1String("<p class=\"orv-empty\">") + text + QLatin1String("</p>");
 }

@@ -31,6 +31,9 @@ QString figure(const QString& url, const QString& place);
 
 QString record(const QString& kind, const QString& title, const QString& inner);
 
+// Whether a page's content is a record that opens with its own title.
+bool hasOwnTitle(const QString& content);
+
 QString empty(const QString& text);
 
 QString link(const QString& url, const QString& label);

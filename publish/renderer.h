@@ -97,9 +97,10 @@ private:
     QString contactList() const;
     QString block(const QString& kind, const QString& title, const QString& url,
                   const QString& body) const;
-    QString navItem(int i, const QList<int>& path, int depth) const;
-    QString nav(const QList<int>& path) const;
-    QString subnav(const QList<int>& path) const;
+    QString navItem(int i, const QList<int>& path, int depth, const QString& file) const;
+    static QString currentLink(const QString& url, const QString& name, const QString& file);
+    QString nav(const QList<int>& path, const QString& file) const;
+    QString subnav(const QList<int>& path, const QString& file) const;
     QString crumbs(const QList<int>& path, const QString& last, bool linkLast) const;
     QList<int> pathTo(int i) const;
     QHash<QString, QString> commonValues(bool home) const;

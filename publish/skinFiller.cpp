@@ -102,7 +102,10 @@ QHash<QString, QString> Renderer::commonValues(bool home) const {
     const QString nameLink = QLatin1String("<a class=\"orv-name\" href=\"index.html\"><span "
                                            "class=\"orv-name-text\">") +
                              esc(orgName()) + QLatin1String("</span></a>");
-    QString name = nameLink;
+    // The home page's one heading of the first level is the organisation's name.
+    QString name = home ? QLatin1String("<h1 class=\"orv-site-name\">") + nameLink +
+                              QLatin1String("</h1>")
+                        : nameLink;
     if (!home && !m_headerPic.isEmpty()) {
         name = m_headerFlash
                    ? QString(QLatin1String("<object class=\"orv-headflash\" "
@@ -130,7 +133,7 @@ QHash<QString, QString> Renderer::commonValues(bool home) const {
 bool Renderer::homePage() {
     QHash<QString, QString> v = commonValues(true);
     v.insert(QStringLiteral("page_title"), esc(m_siteName));
-    v.insert(QStringLiteral("nav"), nav({}));
+    v.insert(QStringLiteral("nav"), nav({}, kHome));
     const int newsCount = m_homeTemplate ? m_homeTemplate->news : 7;
     const int productCount = m_homeTemplate ? m_homeTemplate->products : 4;
     const int galleryCount = m_homeTemplate ? m_homeTemplate->gallery : 4;
@@ -198,10 +201,15 @@ bool Renderer::innerPage(int node, const QString& file, const QString& title,
     QHash<QString, QString> v = commonValues(false);
     v.insert(QStringLiteral("page_title"),
              esc((title.isEmpty() ? name : title) + QStringLiteral(" - ") + m_siteName));
-    v.insert(QStringLiteral("nav"), nav(path));
-    v.insert(QStringLiteral("subnav"), subnav(path));
+    v.insert(QStringLiteral("nav"), nav(path, file));
+    v.insert(QStringLiteral("subnav"), subnav(path, file));
     v.insert(QStringLiteral("crumbs"), crumbs(path, title, crumbSelf));
-    v.insert(QStringLiteral("heading"), esc(name));
+    // A record that opens with its own title holds the page's one heading of the first
+    // level; otherwise the node's name is that heading.
+    v.insert(QStringLiteral("heading"),
+             hasOwnTitle(content)
+                 ? QLatin1String("<p class=\"orv-heading\">") + esc(name) + QLatin1String("</p>")
+                 : QLatin1String("<h1 class=\"orv-heading\">") + esc(name) + QLatin1String("</h1>"));
     v.insert(QStringLiteral("content"), content);
     v.insert(QStringLiteral("body_end"), QString());
     const Node& n = m_site.nodes.at(node);

@@ -72,6 +72,10 @@ def check_skin(t):
         sys.exit(f"{path}: unknown placeholders {sorted(unknown)}, missing {sorted(missing)}")
     if '<body class="orv-body"' not in text:
         sys.exit(f"{path}: the body must carry the class orv-body")
+    if '<meta name="viewport" content="width=device-width, initial-scale=1">' not in text:
+        sys.exit(f"{path}: the viewport tag is missing")
+    if 'href="#orv-main"' not in text or 'id="orv-main"' not in text:
+        sys.exit(f"{path}: the link past the navigation or its target is missing")
     folder = os.path.join(SKINS, "templates", t["code"])
     css = os.path.join(folder, "skin.css")
     if not os.path.exists(css):
@@ -95,32 +99,37 @@ def pic(name):
 
 
 def nav_html(sample, current):
-    items = ['<li class="orv-l1{}"><a href="#">首页</a></li>'.format(
-        " orv-current" if current is None else "")]
+    items = ['<li class="orv-l1{}"><a href="#"{}>首页</a></li>'.format(
+        " orv-current" if current is None else "", ' aria-current="page"' if current is None else "")]
     for node in sample["nav"]:
         cls = "orv-l1" + (" orv-current" if node["name"] == current else "")
         sub = ""
         if node["children"]:
             sub = '<ul class="orv-sub">' + "".join(
                 f'<li class="orv-l2"><a href="#">{esc(c)}</a></li>' for c in node["children"]) + "</ul>"
-        items.append(f'<li class="{cls}"><a href="#">{esc(node["name"])}</a>{sub}</li>')
-    return '<ul class="orv-nav">' + "".join(items) + "</ul>"
+        here = ' aria-current="true"' if node["name"] == current else ""
+        items.append(f'<li class="{cls}"><a href="#"{here}>{esc(node["name"])}</a>{sub}</li>')
+    return ('<input type="checkbox" id="orv-menu" class="orv-menu-toggle">'
+            '<label for="orv-menu" class="orv-menu-button">菜单</label>'
+            '<ul class="orv-nav">' + "".join(items) + "</ul>")
 
 
 def subnav_html(sample, section, current):
     node = next(n for n in sample["nav"] if n["name"] == section)
     children = node["children"] or [section]
-    lis = "".join('<li class="orv-l2{}"><a href="#">{}</a></li>'.format(
-        " orv-current" if c == current else "", esc(c)) for c in children)
-    return (f'<nav class="orv-subnav"><h2 class="orv-subnav-title">{esc(section)}</h2>'
+    lis = "".join('<li class="orv-l2{}"><a href="#"{}>{}</a></li>'.format(
+        " orv-current" if c == current else "", ' aria-current="page"' if c == current else "", esc(c))
+        for c in children)
+    return (f'<nav class="orv-subnav" aria-label="{esc(section)}"><h2 class="orv-subnav-title">{esc(section)}</h2>'
             f"<ul>{lis}</ul></nav>")
 
 
 def crumbs_html(section, current):
     parts = ['<a href="#">首页</a>', f'<a href="#">{esc(section)}</a>']
     if current != section:
-        parts.append(f"<span>{esc(current)}</span>")
-    return '<div class="orv-crumbs">' + '<span class="orv-sep">&gt;</span>'.join(parts) + "</div>"
+        parts.append(f'<span aria-current="page">{esc(current)}</span>')
+    return ('<nav class="orv-crumbs" aria-label="当前位置">' + '<span class="orv-sep">&gt;</span>'.join(parts)
+            + "</nav>")
 
 
 CONTACT_FIELDS = [("Address", "orv-address", "地址"), ("linkMan", "orv-linkman", "联系人"),
@@ -186,7 +195,7 @@ def facts_html(p):
 def prod02_html(items):
     return '<ul class="orv-prod02">' + "".join(
         f'<li><a class="orv-prod-pic" href="#"><img src="{pic(p["pic"])}" alt="{esc(p["name"])}"></a>'
-        f'<div class="orv-prod-info"><h3 class="orv-prod-name"><a href="#">{esc(p["name"])}</a></h3>'
+        f'<div class="orv-prod-info"><h2 class="orv-prod-name"><a href="#">{esc(p["name"])}</a></h2>'
         f"{facts_html(p)}</div></li>" for p in items) + "</ul>"
 
 
@@ -277,6 +286,7 @@ def page_values(t, sample, name_style):
         intro = sample["intro"]
         values.update({
             "page_title": esc(org["webName"]),
+            "name_style": f'<h1 class="orv-site-name">{values["name_style"]}</h1>',
             "nav": nav_html(sample, None),
             "intro": block("intro", intro["title"],
                            f'<div class="orv-intro"><img class="orv-intro-pic" src="{pic(intro["pic"])}" alt="">'
@@ -294,7 +304,8 @@ def page_values(t, sample, name_style):
             "nav": nav_html(sample, section),
             "subnav": subnav_html(sample, section, current),
             "crumbs": crumbs_html(section, current),
-            "heading": esc(current),
+            "heading": ('<p class="orv-heading">{}</p>' if content.startswith("<article")
+                        else '<h1 class="orv-heading">{}</h1>').format(esc(current)),
             "content": content,
         })
     return values

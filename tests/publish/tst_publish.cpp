@@ -8,6 +8,7 @@
 #include "common/mdl_func.h"
 #include "publish/publish.h"
 
+#include <QColor>
 #include <QDirIterator>
 #include <QImage>
 #include <QProcess>
@@ -21,6 +22,7 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -169,6 +171,65 @@ Crawl crawl(const QString& site, const QString& start = QStringLiteral("index.ht
     return c;
 }
 
+
+// What a phone and a screen reader need of every published page: the viewport, the
+// language, a way past the navigation, one heading of the first level and no level skipped
+// below it, the visitor's place marked. Empty when the page has all of it.
+QString pageFaults(const QString& page) {
+    QStringList faults;
+    if (!page.contains(QLatin1String("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">")))
+        faults << QStringLiteral("no viewport");
+    if (!page.contains(QLatin1String("<html lang=\"zh-CN\">")))
+        faults << QStringLiteral("no language");
+    if (!page.contains(QLatin1String("href=\"#orv-main\"")) || !page.contains(QLatin1String("id=\"orv-main\"")))
+        faults << QStringLiteral("no skip link");
+    if (!page.contains(QLatin1String("aria-current=\"page\"")))
+        faults << QStringLiteral("the current page is not marked");
+    static const QRegularExpression heading(QStringLiteral("<h([1-6])[\\s>]"));
+    int ones = 0, previous = 1;
+    for (auto it = heading.globalMatch(page); it.hasNext();) {
+        const int level = it.next().captured(1).toInt();
+        ones += level == 1;
+        if (level > previous + 1)
+            faults << QStringLiteral("h%1 after h%2").arg(level).arg(previous);
+        previous = level;
+    }
+    if (ones != 1)
+        faults << QStringLiteral("%1 h1").arg(ones);
+    return faults.join(QStringLiteral(", "));
+}
+
+// Relative luminance contrast of two "#rgb" or "#rrggbb" colours.
+double contrast(const QString& a, const QString& b) {
+    const auto luminance = [](const QString& hex) {
+        const QColor c = QColor::fromString(hex);
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The rules of a style sheet, those inside media queries included: selector and declarations.
+QList<std::pair<QString, QString>> cssRules(QString css) {
+    static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression rule(QStringLiteral("([^{}]+)\\{([^{}]*)\\}"));
+    css.remove(comment);
+    QList<std::pair<QString, QString>> out;
+    for (auto it = rule.globalMatch(css); it.hasNext();) {
+        const auto m = it.next();
+        out.append({m.captured(1).trimmed(), m.captured(2)});
+    }
+    return out;
+}
+
+// A declaration's value in a rule's declarations; empty when it has none.
+QString cssValue(const QString& declarations, const QString& property) {
+    const QRegularExpression re(QStringLiteral("(?:^|[;\\s])") + QRegularExpression::escape(property) +
+                                QStringLiteral("\\s*:\\s*([^;]+)"));
+    return re.match(declarations).captured(1).trimmed();
+}
+
 } // namespace
 
 class TestPublish : public QObject {
@@ -192,6 +253,13 @@ private Q_SLOTS:
     void iconAndNotFoundPage();
     void skinPicturesCarryNoWords_data();
     void skinPicturesCarryNoWords();
+
+    void everyPairServesPhonesAndScreenReaders_data();
+    void everyPairServesPhonesAndScreenReaders();
+    void everySkinsTextsKeepTheirContrast_data();
+    void everySkinsTextsKeepTheirContrast();
+    void customHeaderFitsEveryInnerHeaderBox_data();
+    void customHeaderFitsEveryInnerHeaderBox();
 
 private:
     void buildSite(Upload& up, QList<Expect>* expects);
@@ -807,6 +875,173 @@ void TestPublish::skinPicturesCarryNoWords() {
                      qPrintable(QStringLiteral("<%1> at line %2").arg(svg.name()).arg(svg.lineNumber())));
     }
     QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+}
+
+// Every home and inner template of a category, published from the same site: each page
+// is fit for phones and screen readers, and the home page's heading is the name.
+void TestPublish::everyPairServesPhonesAndScreenReaders_data() {
+    QTest::addColumn<QString>("home");
+    QTest::addColumn<QString>("inner");
+    for (const char* category : {"qy", "sw", "zf", "jy"})
+        for (int n = 1; n <= 3; ++n) {
+            const QString code = QString::fromLatin1(category) + QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+            QTest::newRow(qPrintable(code)) << u'd' + code << u'h' + code;
+        }
+}
+
+void TestPublish::everyPairServesPhonesAndScreenReaders() {
+    QFETCH(QString, home);
+    QFETCH(QString, inner);
+    QTemporaryDir dir;
+    const QString up = dir.path() + QStringLiteral("/up");
+    QDirIterator files(m_dir.path() + QStringLiteral("/up"), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString from = files.next();
+        testfiles::writeFile(up + from.mid(m_dir.path().size() + 3), testfiles::readAll(from));
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("pair"));
+        db.setDatabaseName(up + QStringLiteral("/dalmbuilder.tdc"));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.prepare(QStringLiteral("UPDATE user_info SET defaultTmpl=?, headTmpl=?, topHead=''")));
+        q.addBindValue(QString(home + QStringLiteral(".png")));
+        q.addBindValue(QString(inner + QStringLiteral(".png")));
+        QVERIFY(q.exec());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("pair"));
+    const publish::Result r = publish::renderSite(up, builtInstallPath() + QStringLiteral("skins"), dir.path() + QStringLiteral("/site"));
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QDirIterator pages(dir.path() + QStringLiteral("/site"), {QStringLiteral("*.html")}, QDir::Files);
+    int count = 0;
+    while (pages.hasNext()) {
+        const QString page = read(pages.next());
+        if (pages.fileName() != u"404.html") // the answer for a missing address is no page of the site
+            ++count;
+        QVERIFY2(page.contains(QLatin1String("skin/") + (pages.fileName() == u"index.html" ? home : inner) + u'/'),
+                 qPrintable(pages.fileName()));
+        const QString faults = pageFaults(page);
+        QVERIFY2(faults.isEmpty(), qPrintable(pages.fileName() + QStringLiteral(": ") + faults));
+    }
+    QCOMPARE(count, m_result.pages);
+    QVERIFY(read(dir.path() + QStringLiteral("/site/index.html"))
+                .contains(QStringLiteral("<h1 class=\"orv-site-name\"><a class=\"orv-name\" href=\"index.html\"><span "
+                                         "class=\"orv-name-text\">O&#39;Brien &amp; 华信 &quot;科技&quot;</span>")));
+}
+
+// The colours every skin gives the shared vocabulary, and every rule of its own that sets a
+// text colour on a solid ground, keep 4.5:1 (WCAG AA for body text).
+void TestPublish::everySkinsTextsKeepTheirContrast_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("ground");
+    const QString skins = builtInstallPath() + QStringLiteral("skins/");
+    static const QRegularExpression property(QStringLiteral("(--orv-[a-z-]+)\\s*:\\s*(#[0-9a-fA-F]{3,6})"));
+    static const QRegularExpression hex(QStringLiteral("#[0-9a-fA-F]{6}\\b|#[0-9a-fA-F]{3}\\b"));
+    QHash<QString, QString> base;
+    for (auto it = property.globalMatch(read(skins + QStringLiteral("common/base.css"))); it.hasNext();) {
+        const auto m = it.next();
+        base.insert(m.captured(1), m.captured(2));
+    }
+    const QStringList codes = QDir(skins + QStringLiteral("templates")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(codes.size(), 24);
+    for (const QString& code : codes) {
+        const QString css = read(skins + QStringLiteral("templates/") + code + QStringLiteral("/skin.css"));
+        QHash<QString, QString> v = base;
+        const auto rules = cssRules(css);
+        for (const auto& [selector, declarations] : rules) {
+            if (selector != u":root")
+                continue;
+            for (auto it = property.globalMatch(declarations); it.hasNext();) {
+                const auto m = it.next();
+                v.insert(m.captured(1), m.captured(2));
+            }
+        }
+        const auto row = [&](const QString& what, const QString& fg, const QString& bg) {
+            QTest::newRow(qPrintable(code + u' ' + what)) << fg << bg;
+        };
+        for (const char* text : {"--orv-text", "--orv-muted", "--orv-link", "--orv-price", "--orv-accent"})
+            for (const char* ground : {"--orv-ground", "--orv-panel"})
+                row(QString::fromLatin1(text) + QStringLiteral(" on ") + QLatin1String(ground),
+                    v.value(QLatin1String(text)), v.value(QLatin1String(ground)));
+        row(QStringLiteral("--orv-accent-text on --orv-accent"), v.value(QStringLiteral("--orv-accent-text")),
+            v.value(QStringLiteral("--orv-accent")));
+        int n = 0;
+        for (const auto& [selector, declarations] : rules) {
+            ++n;
+            QString color = cssValue(declarations, QStringLiteral("color"));
+            QString ground = cssValue(declarations, QStringLiteral("background"));
+            if (ground.isEmpty())
+                ground = cssValue(declarations, QStringLiteral("background-color"));
+            if (color.startsWith(QLatin1String("var(")))
+                color = v.value(color.mid(4).chopped(1));
+            if (!hex.match(color).hasMatch() || ground.contains(QLatin1String("rgba")) || ground.contains(QLatin1String("url(")))
+                continue;
+            int k = 0;
+            for (auto it = hex.globalMatch(ground); it.hasNext(); ++k)
+                row(QStringLiteral("rule %1 %2 #%3").arg(n).arg(selector.simplified()).arg(k), color.section(u' ', 0, 0),
+                    it.next().captured());
+        }
+    }
+}
+
+void TestPublish::everySkinsTextsKeepTheirContrast() {
+    QFETCH(QString, text);
+    QFETCH(QString, ground);
+    QVERIFY2(QColor::isValidColorName(text) && QColor::isValidColorName(ground), qPrintable(text + u'/' + ground));
+    const double ratio = contrast(text, ground);
+    QVERIFY2(ratio >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3").arg(text, ground).arg(ratio, 0, 'f', 2)));
+}
+
+// The custom inner header is 760 x 130: no box around it in an inner skin fixes a smaller
+// height or hides what overflows, so the header grows with it and never covers the navigation.
+void TestPublish::customHeaderFitsEveryInnerHeaderBox_data() {
+    QTest::addColumn<QString>("skin");
+    const QString templates = builtInstallPath() + QStringLiteral("skins/templates/");
+    for (const QString& code : QDir(templates).entryList({QStringLiteral("h*")}, QDir::Dirs))
+        QTest::newRow(qPrintable(code)) << templates + code + u'/';
+}
+
+void TestPublish::customHeaderFitsEveryInnerHeaderBox() {
+    QFETCH(QString, skin);
+    const QString html = read(skin + QStringLiteral("skin.html"));
+    const qsizetype at = html.indexOf(QLatin1String("{{name_style}}"));
+    QVERIFY(at > 0);
+    // The classes of the elements open where the header goes.
+    static const QRegularExpression tag(QStringLiteral("<(/?)([a-z0-9]+)([^>]*)>"));
+    static const QRegularExpression classes(QStringLiteral("class=\"([^\"]*)\""));
+    static const QSet<QString> empties{QStringLiteral("meta"), QStringLiteral("link"), QStringLiteral("input"),
+                                        QStringLiteral("br"), QStringLiteral("img")};
+    QList<QStringList> open;
+    for (auto it = tag.globalMatch(QStringView(html).left(at)); it.hasNext();) {
+        const auto m = it.next();
+        if (empties.contains(m.captured(2)))
+            continue;
+        if (m.captured(1) == u"/")
+            open.removeLast();
+        else
+            open.append(classes.match(m.captured(3)).captured(1).split(u' ', Qt::SkipEmptyParts));
+    }
+    QStringList around;
+    for (const QStringList& c : std::as_const(open))
+        around += c;
+    static const QRegularExpression fixed(QStringLiteral("(?:^|[;\\s])(height|max-height)\\s*:\\s*(\\d+)px"));
+    static const QRegularExpression cls(QStringLiteral("\\.([a-zA-Z0-9_-]+)"));
+    for (const auto& [selectors, declarations] : cssRules(read(skin + QStringLiteral("skin.css")))) {
+        for (const QString& selector : selectors.split(u',')) {
+            const QString last = selector.trimmed().section(QRegularExpression(QStringLiteral("[\\s>+~]+")), -1);
+            bool names = last.startsWith(u'.') && !last.contains(u':');
+            for (auto it = cls.globalMatch(selector); names && it.hasNext();)
+                names = around.contains(it.next().captured(1));
+            if (!names)
+                continue;
+            for (auto it = fixed.globalMatch(declarations); it.hasNext();) {
+                const auto m = it.next();
+                QVERIFY2(m.captured(2).toInt() >= 130, qPrintable(selector + QStringLiteral(" { ") + declarations + u'}'));
+            }
+            QVERIFY2(!cssValue(declarations, QStringLiteral("overflow")).contains(QLatin1String("hidden")), qPrintable(selector));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPublish)
