@@ -239,7 +239,13 @@ PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel
         o.error = QStringLiteral("服务器正在停止");
         return o;
     }
-    const publish::Result rendered = publish::renderSite(o.uploadFolder, job.skinsDir, o.siteFolder);
+    publish::Options options;
+    options.uploadDir = o.uploadFolder;
+    options.skinsDir = job.skinsDir;
+    options.outDir = o.siteFolder;
+    options.pictureCache = job.pictureCache;
+    options.pictureWorkers = job.pictureWorkers;
+    const publish::Result rendered = publish::renderSite(options);
     o.rendered = rendered.ok;
     o.error = rendered.error;
     o.pages = rendered.pages;

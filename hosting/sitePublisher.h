@@ -57,6 +57,10 @@ struct PublishJob {
     QString archive; // removed once it is unpacked
     QString workDir; // a new folder of this job's own
     QString skinsDir;
+    // The site's picture cache (siteLayout.h), kept between its renderings; empty for none.
+    QString pictureCache;
+    // Threads that may make pictures at once; 0 for one per core.
+    int pictureWorkers = 0;
     Quotas quotas;
     // An upload of changes: the manifest the archive completes, the folder of the previous
     // upload, and what to do (on the worker) once the upload is complete and checked.

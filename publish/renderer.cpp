@@ -48,7 +48,7 @@ Result Renderer::run() {
     for (int i = 0; ok && i < m_site.nodes.size(); ++i)
         ok = nodePages(i);
     if (ok)
-        ok = copyAssets();
+        ok = copyAssets() && finishPictures();
     m_result.ok = ok;
     return m_result;
 }
