@@ -557,7 +557,7 @@ void TestPublish::publishedPicturesAreLightAndPrivate() {
     QDirIterator pages(out, {QStringLiteral("*.html")}, QDir::Files);
     while (pages.hasNext()) {
         const QString page = read(pages.next());
-        tall = tall || page.contains(QLatin1String("width=\"960\" height=\"1280\" alt=\"坏图\""));
+        tall = tall || page.contains(QStringLiteral("width=\"960\" height=\"1280\" alt=\"坏图\""));
         if (page.contains(QLatin1String("class=\"orv-gallery\"")))
             QVERIFY(page.contains(QRegularExpression(QStringLiteral("<a href=\"pics/photo-1200-[0-9a-f]{16}\\.jpg\">"))));
     }
