@@ -151,8 +151,8 @@ void makeUpload(const QString& up, const QString& install) {
 constexpr int kPhotos = 200;
 constexpr int kPhotoPages = 50;
 
-// 50 pages under five folders: 30 pages of two photos (imgTxt02), 5 galleries of 20
-// photos, 15 product pages... in all 200 photos, each shown once.
+// 50 pages under five folders: 30 pages of two photos (imgTxt02), 5 galleries of 16
+// photos, 15 product pages of 4: 200 photos, each shown once.
 void makePhotoSite(const QString& up, const QString& install) {
     QDir(up).removeRecursively();
     QDir().mkpath(up);
@@ -161,7 +161,7 @@ void makePhotoSite(const QString& up, const QString& install) {
         fail(QStringLiteral("no pristine site database in ") + install);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     // One camera frame, given an EXIF block of its own per photo: 200 different files.
-    const QByteArray frame = testsupport::cameraJpeg(4032, 3024, 1, 0, 93);
+    const QByteArray frame = testsupport::cameraJpeg(4032, 3024, 1, 0, 72);
     qint64 bytes = 0;
     for (int i = 0; i < kPhotos; ++i) {
         QFile f(up + QStringLiteral("/photo%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
@@ -191,7 +191,7 @@ void makePhotoSite(const QString& up, const QString& install) {
                  {first, second, b + 1});
             for (int c = 0; c < kPhotoPages / 5; ++c) {
                 const QString name = QStringLiteral("页面%1-%2").arg(b).arg(c);
-                // Per folder: one gallery of 20, three product pages of 4, six pages of two.
+                // Per folder: one gallery of 16, three product pages of 4, six pages of two.
                 const QString format = c == 0 ? QStringLiteral("imgs") : c <= 3 ? QStringLiteral("prod03") : QStringLiteral("imgTxt02");
                 exec(q, QStringLiteral("INSERT INTO thirdCatalog(firstCatalog,secondCatalog,thirdCatalog,[catalog],orderID,aspFileName) "
                                        "VALUES(?,?,?,0,?,?)"),
@@ -206,7 +206,7 @@ void makePhotoSite(const QString& up, const QString& install) {
                          QVariantList{name} + v);
                 };
                 if (format == u"imgs") {
-                    for (int k = 0; k < 20; ++k) {
+                    for (int k = 0; k < 16; ++k) {
                         const QString pic = next();
                         add({QStringLiteral("照片 %1").arg(photo), pic, pic});
                     }
