@@ -158,6 +158,10 @@ bool writeFile(const QString& file, const QByteArray& bytes) {
 
 } // namespace
 
+QString pictureStem(const QString& fileName) {
+    return stemOf(fileName);
+}
+
 struct WebPictures::Source {
     enum Kind { Bad, Opaque, Alpha, Animated, Svg };
     QString path, stem, digest, why;
@@ -240,7 +244,7 @@ WebPictures::Source* WebPictures::source(const QString& path) {
     m_owned << s;
     m_sources.insert(path, s.get());
     s->path = path;
-    s->stem = stemOf(path);
+    s->stem = pictureStem(path);
     QFile f(path);
     QCryptographicHash hash(QCryptographicHash::Sha1);
     if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f)) {
@@ -543,7 +547,7 @@ bool WebPictures::finish() {
     QDir().mkpath(store);
     // What each picture still needs made, and every file the site uses from the cache.
     QList<Job> jobs;
-    QSet<QString> used;
+    QSet<QString> used, planned;
     for (const auto& owned : std::as_const(m_owned)) {
         Source* s = owned.get();
         if (s->wanted.isEmpty())
@@ -557,13 +561,11 @@ bool WebPictures::finish() {
             const QString key = it.key().section(u'-', -1);
             const QString file = m_cache.isEmpty() ? pics + it.key() : m_cache + key;
             used.insert(key);
-            if (m_cache.isEmpty() || !QFileInfo::exists(file)) {
-                bool twice = false;
-                for (const Job::Out& o : std::as_const(job.outs))
-                    twice = twice || o.file == file;
-                if (!twice)
-                    job.outs << Job::Out{it.value().first, it.value().second,
-                                         QFileInfo(key).suffix(), file};
+            // Two uploads with the same content share their files: each is made once.
+            if ((m_cache.isEmpty() || !QFileInfo::exists(file)) && !planned.contains(file)) {
+                planned.insert(file);
+                job.outs << Job::Out{it.value().first, it.value().second, QFileInfo(key).suffix(),
+                                     file};
             }
         }
         if (!job.outs.isEmpty())

@@ -88,6 +88,11 @@ private:
     QSet<QString> m_failed;
 };
 
+// The readable start of a published picture's name: the upload's name in lower-case
+// letters, digits and "_" ("IMG 0042.JPG" → "img_0042"), "pic" when none is left; the
+// width and a digest of the content and size follow ("img_0042-640-3f2a9c0d1e2b4a5c.jpg").
+QString pictureStem(const QString& fileName);
+
 // The markup of a picture in its box: a <picture> with the WebP versions and an <img>
 // with the fallback versions, its width and height, loaded lazily unless it is on the
 // first screen. `cls` is the <img>'s class (empty for none); `alt` is plain text.

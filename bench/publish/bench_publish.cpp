@@ -53,13 +53,19 @@ void exec(QSqlQuery& q, const QString& sql, const QVariantList& args) {
         fail(q.lastError().text());
 }
 
-void makeUpload(const QString& up, const QString& install) {
+// An empty upload folder with the pristine site database; its path.
+QString freshUpload(const QString& up, const QString& install) {
     QDir(up).removeRecursively();
     QDir().mkpath(up);
     const QString file = up + QStringLiteral("/dalmbuilder.tdc");
     if (!QFile::copy(install + QStringLiteral("/initdata/dalmbuilder.tdc"), file))
         fail(QStringLiteral("no pristine site database in ") + install);
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    return file;
+}
+
+void makeUpload(const QString& up, const QString& install) {
+    const QString file = freshUpload(up, install);
     for (int i = 0; i < kPictures; ++i) {
         QImage img(400, 300, QImage::Format_RGB32);
         img.fill(QColor::fromHsv(i * 6, 160, 200));
@@ -154,12 +160,7 @@ constexpr int kPhotoPages = 50;
 // 50 pages under five folders: 30 pages of two photos (imgTxt02), 5 galleries of 16
 // photos, 15 product pages of 4: 200 photos, each shown once.
 void makePhotoSite(const QString& up, const QString& install) {
-    QDir(up).removeRecursively();
-    QDir().mkpath(up);
-    const QString file = up + QStringLiteral("/dalmbuilder.tdc");
-    if (!QFile::copy(install + QStringLiteral("/initdata/dalmbuilder.tdc"), file))
-        fail(QStringLiteral("no pristine site database in ") + install);
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    const QString file = freshUpload(up, install);
     // One camera frame, given an EXIF block of its own per photo: 200 different files.
     const QByteArray frame = testsupport::cameraJpeg(4032, 3024, 1, 0, 72);
     qint64 bytes = 0;

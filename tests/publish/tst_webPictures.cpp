@@ -5,6 +5,7 @@
 
 #include "publish/webPictures.h"
 #include "cameraPhoto.h"
+#include "fixture.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -16,6 +17,8 @@
 #include <QTest>
 
 using namespace publish;
+using testfiles::readAll;
+using testfiles::writeFile;
 
 namespace {
 
@@ -91,12 +94,6 @@ struct Opened {
     }
 };
 
-QByteArray readAll(const QString& file) {
-    QFile f(file);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
 } // namespace
 
 class TestWebPictures : public QObject {
@@ -152,11 +149,7 @@ void TestWebPictures::pictureBecomesWebFiles() {
     QVERIFY(!bytes.isEmpty());
     QTemporaryDir dir;
     const QString source = dir.filePath(name);
-    {
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
+    writeFile(source, bytes);
     const QString site = dir.filePath(QStringLiteral("www/"));
     WebPictures pictures(site, QString(), 2);
     const ShownPicture shown = pictures.show(source, Box(box));
@@ -222,11 +215,7 @@ void TestWebPictures::cacheKeepsWhatTheSiteUses() {
     QTemporaryDir dir;
     const QString cache = dir.filePath(QStringLiteral("cache/"));
     const QString a = dir.filePath(QStringLiteral("a.jpg")), b = dir.filePath(QStringLiteral("b.jpg"));
-    const auto put = [](const QString& file, const QByteArray& bytes) {
-        QFile f(file);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-    };
+    const auto put = [](const QString& file, const QByteArray& bytes) { writeFile(file, bytes); };
     put(a, testsupport::cameraJpeg(700, 500, 1, 1));
     put(b, testsupport::cameraJpeg(700, 500, 1, 2));
 
