@@ -806,7 +806,7 @@ void HostingServer::registerName(Session* s, const QString& name) {
 
 void HostingServer::moveSite(const QString& from, const QString& to) {
     using Place = QString (*)(const QString&, const QString&);
-    for (const Place place : {Place(&uploadDir), Place(&publishedDir)}) {
+    for (const Place place : {Place(&uploadDir), Place(&publishedDir), Place(&pictureCacheDir)}) {
         QString target = place(m_options.dataDir, to);
         target.chop(1);
         // Whatever lies under the new name is no one's now.
@@ -930,6 +930,9 @@ void HostingServer::finishUpload(Session* s) {
         job.publicAddress = siteAddress(site, m_options.siteDomain, m_options.sitePort);
     job.quotas = m_options.quotas;
     const QString account = s->account;
+    job.pictureCache = pictureCacheDir(m_options.dataDir, m_accounts.siteName(account));
+    // The pictures of one upload share the threads a publish may use.
+    job.pictureWorkers = qMax(1, m_options.publishThreads);
     if (s->manifest) {
         job.manifest = std::exchange(s->manifest, std::nullopt);
         job.previous = siteFolder(m_accounts.siteName(account));

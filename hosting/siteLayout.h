@@ -4,6 +4,8 @@
 //   uploads/<short name>/   the last upload received whole and within the quotas, unpacked
 //                           (the pictures of its "images.zip" in images/)
 //   www/<short name>/       the published pages of the last upload that rendered; index.html
+//   pictures/<short name>/  the pictures made for the site's pages, kept for the next
+//                           rendering (by content and size; what it no longer uses goes)
 //   incoming/               archives while their bytes arrive
 //   work/                   uploads being unpacked and rendered, and folders on their way out
 //
@@ -46,6 +48,12 @@ inline QString publishedDir(const QString& dataDir, const QString& shortName) {
 // that is no valid short name.
 inline QString uploadDir(const QString& dataDir, const QString& shortName) {
     return detail::siteSubfolder(dataDir, "uploads", shortName);
+}
+
+// The folder a short name's pictures are made in and kept between renderings, ending
+// with "/"; empty for a name that is no valid short name.
+inline QString pictureCacheDir(const QString& dataDir, const QString& shortName) {
+    return detail::siteSubfolder(dataDir, "pictures", shortName);
 }
 
 // A site's own address: "http://<short name>.<domain>[:port]/", in lower case, the port

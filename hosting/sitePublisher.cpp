@@ -244,6 +244,8 @@ PublishOutcome prepareSite(const PublishJob& job, const std::atomic_bool* cancel
     options.skinsDir = job.skinsDir;
     options.outDir = o.siteFolder;
     options.publicAddress = job.publicAddress;
+    options.pictureCache = job.pictureCache;
+    options.pictureWorkers = job.pictureWorkers;
     const publish::Result rendered = publish::renderSite(options);
     o.rendered = rendered.ok;
     o.error = rendered.error;

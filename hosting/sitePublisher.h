@@ -60,6 +60,10 @@ struct PublishJob {
     // The address the site is served at, for the pages' absolute addresses; empty when the
     // server names none.
     QString publicAddress;
+    // The site's picture cache (siteLayout.h), kept between its renderings; empty for none.
+    QString pictureCache;
+    // Threads that may make pictures at once; 0 for one per core.
+    int pictureWorkers = 0;
     Quotas quotas;
     // An upload of changes: the manifest the archive completes, the folder of the previous
     // upload, and what to do (on the worker) once the upload is complete and checked.

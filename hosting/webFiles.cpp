@@ -282,12 +282,16 @@ QString nginxConfig(const NginxOptions& o) {
             "    }\n"
             "    location ~ \"/\\.\" { return 404; }\n"
             "    location ~* \"/dalmbuilder\\.tdc$\" { return 404; }\n"
+            "    location ~ \"[-.][0-9a-f]{16,}\\.(%3)$\" {\n%7    }\n"
             "    location ~* \"\\.(%3)$\" {\n%4    }\n"
             "    location ~ \"[-.][0-9a-f]{16,}\\.[A-Za-z0-9]+$\" {\n%5    }\n"
             "    location / {\n%6    }\n")
             .arg(o.sitesDir, types, activeRx, headers(true, "no-cache"),
                  headers(false, cacheControl(QStringLiteral("x-0123456789abcdef.png"))),
-                 headers(false, "no-cache"));
+                 headers(false, "no-cache"),
+                 // A published picture that may carry script (SVG) under a hashed name:
+                 // kept a year, and never run.
+                 headers(true, cacheControl(QStringLiteral("x-0123456789abcdef.svg"))));
 
     const QString siteServer = QStringLiteral("    server_name \"~^(?<orvane_site>[a-z0-9]{1,63})\\.%1$\";\n").arg(rx);
     c += QStringLiteral("server {\n    listen %1;\n").arg(listenAt) + siteServer + siteBody + QStringLiteral("}\n\n");

@@ -78,7 +78,7 @@ void Renderer::readAppearance() {
 
     const QString logo = m_site.value(QStringLiteral("logo")).trimmed();
     if (!logo.isEmpty())
-        m_logo = picture(logo);
+        m_logo = img(logo, orgName(), Box::Logo, true);
     const QString bg = m_site.value(QStringLiteral("backGround")).trimmed();
     if (!bg.isEmpty())
         m_background = picture(bg);
@@ -88,12 +88,14 @@ void Renderer::readAppearance() {
                                       QRegularExpression::CaseInsensitiveOption);
     const QString head = m_site.value(QStringLiteral("topHead")).trimmed();
     if (!head.isEmpty()) {
-        if (headForm.match(head).hasMatch())
+        m_headerFlash = head.endsWith(QLatin1String("swf"), Qt::CaseInsensitive);
+        if (!headForm.match(head).hasMatch())
+            note(QStringLiteral("内页头部文件无效：") + head);
+        else if (m_headerFlash)
             m_headerPic = picture(head);
         else
-            note(QStringLiteral("内页头部文件无效：") + head);
-        m_headerFlash =
-            !m_headerPic.isEmpty() && head.endsWith(QLatin1String("swf"), Qt::CaseInsensitive);
+            m_headerImg = img(head, orgName(), Box::Header, true, QStringLiteral("orv-headpic"));
+        m_headerFlash = m_headerFlash && !m_headerPic.isEmpty();
     }
 
     const QString custom = m_site.value(QStringLiteral("defaultFile")).trimmed();

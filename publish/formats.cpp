@@ -69,14 +69,11 @@ QString Renderer::gallery(int node, int from, int count) {
     for (int k = from; k < from + count && k < records.size(); ++k) {
         const Record& r = records.at(k);
         const QString caption = esc(r.text(col::galleryCaption));
-        const QString full = picture(r.text(col::galleryPicture));
-        QString thumb = picture(r.text(col::galleryThumbnail));
-        if (thumb.isEmpty())
-            thumb = full;
-        QString inner;
-        if (!thumb.isEmpty())
-            inner = QLatin1String("<img src=\"") + thumb + QLatin1String("\" alt=\"") + caption +
-                    QLatin1String("\">");
+        // The tile is made from the picture itself; its small copy serves when it is gone.
+        const QString stored = r.text(col::galleryPicture);
+        const QString full = picture(stored);
+        QString inner = img(full.isEmpty() ? r.text(col::galleryThumbnail) : stored,
+                            r.text(col::galleryCaption), Box::Thumb, k - from < 4);
         inner += QLatin1String("<span class=\"orv-caption\">") + caption + QLatin1String("</span>");
         if (full.isEmpty())
             out += QLatin1String("<li>") + inner + QLatin1String("</li>");
@@ -117,11 +114,8 @@ QString Renderer::productList(const QString& format, int node, int from, int cou
         const Record& r = records.at(k);
         const QString url = m_itemPage.at(node).at(k);
         const QString name = label(r.text(col::productName));
-        const QString pic = picture(r.text(col::productPicture));
-        const QString img = pic.isEmpty()
-                                ? QString()
-                                : QLatin1String("<img src=\"") + pic + QLatin1String("\" alt=\"") +
-                                      esc(name) + QLatin1String("\">");
+        const QString pic = img(r.text(col::productPicture), name,
+                                format == u"prod02" ? Box::List : Box::Thumb, k - from < 4);
         if (format == u"prod01") {
             rows += QLatin1String("<tr><td>") + link(url, name) + QLatin1String("</td><td>") +
                     esc(r.text(col::productSpec)) + QLatin1String("</td><td>") +
@@ -129,14 +123,14 @@ QString Renderer::productList(const QString& format, int node, int from, int cou
                     priceSpan(r.text(col::productPrice)) + QLatin1String("</td></tr>");
         } else if (format == u"prod02") {
             rows += QLatin1String("<li>");
-            if (!img.isEmpty())
+            if (!pic.isEmpty())
                 rows += QLatin1String("<a class=\"orv-prod-pic\" href=\"") + url +
-                        QLatin1String("\">") + img + QLatin1String("</a>");
+                        QLatin1String("\">") + pic + QLatin1String("</a>");
             rows += QLatin1String("<div class=\"orv-prod-info\"><h2 class=\"orv-prod-name\">") +
                     link(url, name) + QLatin1String("</h2>") + facts(r) +
                     QLatin1String("</div></li>");
         } else {
-            rows += QLatin1String("<li><a href=\"") + url + QLatin1String("\">") + img +
+            rows += QLatin1String("<li><a href=\"") + url + QLatin1String("\">") + pic +
                     QLatin1String("<span class=\"orv-prod-name\">") + esc(name) +
                     QLatin1String("</span>") + priceSpan(r.text(col::productPrice)) +
                     QLatin1String("</a></li>");
@@ -185,22 +179,27 @@ bool Renderer::nodePages(int i) {
         // Picture 1 before the first paragraph, picture 2 before the middle one.
         const QStringList paras = paragraphList(mdl_func::decode(r.text(col::pageBody)));
         const qsizetype middle = paras.size() / 2;
-        QString inner = figure(picture(r.text(col::pagePicture1)), QStringLiteral("orv-pic-left"));
+        QString inner = figure(img(r.text(col::pagePicture1), title(), Box::Detail, true),
+                               QStringLiteral("orv-pic-left"));
         for (qsizetype k = 0; k < paras.size(); ++k) {
             if (k == middle)
                 inner +=
-                    figure(picture(r.text(col::pagePicture2)), QStringLiteral("orv-pic-right"));
+                    figure(img(r.text(col::pagePicture2), title(), Box::Detail, false),
+                           QStringLiteral("orv-pic-right"));
             inner += paras.at(k);
         }
         if (paras.isEmpty())
-            inner += figure(picture(r.text(col::pagePicture2)), QStringLiteral("orv-pic-right"));
+            inner += figure(img(r.text(col::pagePicture2), title(), Box::Detail, false),
+                           QStringLiteral("orv-pic-right"));
         return single(
             record(f, title(),
                    QLatin1String("<div class=\"orv-text\">") + inner + QLatin1String("</div>")));
     }
     if (f == u"imgTxt02") {
-        const QString pics = figure(picture(r.text(col::pagePicture1)), QString()) +
-                             figure(picture(r.text(col::pagePicture2)), QString());
+        const QString pics = figure(img(r.text(col::pagePicture1), title(), Box::Detail, true),
+                                    QString()) +
+                             figure(img(r.text(col::pagePicture2), title(), Box::Detail, true),
+                                    QString());
         return single(record(f, title(),
                              (pics.isEmpty() ? QString()
                                              : QLatin1String("<div class=\"orv-pics\">") + pics +
@@ -210,11 +209,13 @@ bool Renderer::nodePages(int i) {
     if (f == u"imgTxt03")
         return single(
             record(f, title(),
-                   figure(picture(r.text(col::pagePicture1)), QStringLiteral("orv-pic-top")) +
+                   figure(img(r.text(col::pagePicture1), title(), Box::Detail, true),
+                          QStringLiteral("orv-pic-top")) +
                        textBlock(body)));
     if (f == u"bigImg") {
         const QString pic =
-            figure(picture(r.text(col::bigPicture)), QStringLiteral("orv-pic-full"));
+            figure(img(r.text(col::bigPicture), name, Box::Wide, true),
+                   QStringLiteral("orv-pic-full"));
         return single(record(f, QString(), pic.isEmpty() ? empty(nothing) : pic));
     }
     if (f == u"adv")
@@ -235,7 +236,8 @@ bool Renderer::nodePages(int i) {
             if (!item.text(col::newsDate).trimmed().isEmpty())
                 inner += QLatin1String("<p class=\"orv-record-meta\"><span class=\"orv-date\">") +
                          esc(item.text(col::newsDate)) + QLatin1String("</span></p>");
-            inner += figure(picture(item.text(col::newsPicture)), QStringLiteral("orv-pic-top")) +
+            inner += figure(img(item.text(col::newsPicture), itemTitle, Box::Detail, true),
+                            QStringLiteral("orv-pic-top")) +
                      textBlock(paragraphs(mdl_func::decode(item.text(col::newsBody)))) +
                      QLatin1String("<p class=\"orv-back\"><a href=\"") +
                      listPage(i, k / kNewsPerPage) + QStringLiteral("\">返回列表</a></p>");
@@ -258,7 +260,7 @@ bool Renderer::nodePages(int i) {
         for (int k = 0; k < n.records.size(); ++k) {
             const Record& p = n.records.at(k);
             const QString productName = label(p.text(col::productName));
-            const QString head = figure(picture(p.text(col::productPicture)), QString()) + facts(p);
+            const QString head = figure(img(p.text(col::productPicture), productName, Box::Detail, true), QString()) + facts(p);
             QString inner;
             if (!head.isEmpty())
                 inner += QLatin1String("<div class=\"orv-product-head\">") + head +

@@ -184,7 +184,7 @@ QString Renderer::pageHead(const QString& file, const QString& title, const QStr
     head += QLatin1String("<link rel=\"canonical\"") + attribute(QStringLiteral("href"), self) +
             u'>' + meta("property", QStringLiteral("og:url"), self);
     // The picture as the page addresses it: relative to the site, or already absolute.
-    const QString pic = picture.isEmpty() ? m_logo : picture;
+    const QString pic = picture.isEmpty() ? firstPicture(m_logo) : picture;
     const QString decoded = QString(pic).replace(QLatin1String("&amp;"), QLatin1String("&"));
     const QUrl url(decoded);
     if (!pic.isEmpty() && (url.isRelative() ? !decoded.startsWith(u'/')

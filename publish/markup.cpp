@@ -59,10 +59,20 @@ bool isMediaFile(const QString& name) {
     static const QSet<QString> suffixes{
         QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("jpe"),
         QStringLiteral("gif"),  QStringLiteral("png"),  QStringLiteral("bmp"),
-        QStringLiteral("webp"), QStringLiteral("ico"),  QStringLiteral("swf"),
+        QStringLiteral("webp"), QStringLiteral("ico"),  QStringLiteral("svg"),
+        QStringLiteral("tif"),  QStringLiteral("tiff"), QStringLiteral("swf"),
         QStringLiteral("flv"),  QStringLiteral("mp3"),  QStringLiteral("mp4"),
         QStringLiteral("wav"),  QStringLiteral("mid"),  QStringLiteral("wma"),
         QStringLiteral("wmv"),  QStringLiteral("avi")};
+    return suffixes.contains(QFileInfo(name).suffix().toLower());
+}
+
+bool isPictureFile(const QString& name) {
+    static const QSet<QString> suffixes{
+        QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
+        QStringLiteral("gif"), QStringLiteral("png"),  QStringLiteral("bmp"),
+        QStringLiteral("webp"), QStringLiteral("ico"), QStringLiteral("svg"),
+        QStringLiteral("tif"), QStringLiteral("tiff")};
     return suffixes.contains(QFileInfo(name).suffix().toLower());
 }
 
@@ -87,13 +97,13 @@ QString textBlock(const QString& paras) {
                : QLatin1String("<div class=\"orv-text\">") + paras + QLatin1String("</div>");
 }
 
-QString figure(const QString& url, const QString& place) {
-    if (url.isEmpty())
+QString figure(const QString& picture, const QString& place) {
+    if (picture.isEmpty())
         return {};
     const QString cls =
         place.isEmpty() ? QStringLiteral("orv-pic") : QStringLiteral("orv-pic ") + place;
-    return QLatin1String("<figure class=\"") + cls + QLatin1String("\"><img src=\"") + url +
-           QLatin1String("\" alt=\"\"></figure>");
+    return QLatin1String("<figure class=\"") + cls + QLatin1String("\">") + picture +
+           QLatin1String("</figure>");
 }
 
 QString record(const QString& kind, const QString& title, const QString& inner) {

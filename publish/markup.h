@@ -20,6 +20,9 @@ bool isPlainFileName(const QString& name);
 // beside the pictures are never published.
 bool isMediaFile(const QString& name);
 
+// The kinds of media file that are pictures: published only through the picture pipeline.
+bool isPictureFile(const QString& name);
+
 // Decoded stored plain text as paragraphs: each line break starts a new one.
 QStringList paragraphList(const QString& decoded);
 
@@ -27,7 +30,8 @@ QString paragraphs(const QString& decoded);
 
 QString textBlock(const QString& paras);
 
-QString figure(const QString& url, const QString& place);
+// A picture's markup (Renderer::img) in its figure; empty for none.
+QString figure(const QString& picture, const QString& place);
 
 QString record(const QString& kind, const QString& title, const QString& inner);
 

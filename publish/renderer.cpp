@@ -49,7 +49,8 @@ Result Renderer::run() {
     for (int i = 0; ok && i < m_site.nodes.size(); ++i)
         ok = nodePages(i);
     if (ok)
-        ok = notFoundPage() && favicon() && feeds() && sitemapAndRobots() && copyAssets();
+        ok = notFoundPage() && favicon() && feeds() && sitemapAndRobots() && copyAssets() &&
+             finishPictures();
     m_result.ok = ok;
     return m_result;
 }

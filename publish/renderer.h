@@ -7,6 +7,7 @@
 #include "publish/publish.h"
 #include "publish/siteReader.h"
 #include "publish/skin.h"
+#include "publish/webPictures.h"
 #include "sitedb/contract.h"
 
 #include <QDate>
@@ -21,6 +22,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace publish {
 
@@ -165,8 +167,8 @@ private:
     const Catalogue::Template* m_homeTemplate = nullptr;
     QString m_homeStyle, m_innerStyle; // name-style ids, or empty
     QString m_background;              // address, or empty
-    QString m_logo;                    // address, or empty
-    QString m_headerPic;               // the custom inner-page header's address
+    QString m_logo;                    // the logo's picture markup, or empty
+    QString m_headerPic;               // the custom inner-page header's address (Flash)
     bool m_headerFlash = false;
     Effect m_effect;
     Popup m_popup;
@@ -189,6 +191,28 @@ private:
     // cannot be converted (and is said so in the log). False when the site cannot be written.
     bool mhtExtraPage(const QString& source, const QString& name, QString* address,
                       QString* title);
+    // ---- Pictures for the web (sitePictures.cpp) ----
+public:
+    // The whole markup of a stored picture shown in a box: a <picture> with its WebP
+    // versions around an <img> (class `cls`, alt text `alt`, width and height, srcset and
+    // sizes, loading="lazy" unless on the first screen, decoding="async"); empty, with a
+    // line in the log, when it cannot be shown.
+    QString img(const QString& stored, const QString& alt, Box box, bool firstScreen,
+                const QString& cls = {});
+    // The address of a stored picture shown whole (JPEG, or PNG/GIF, at most 1920 pixels
+    // wide), relative to the site's folder: for a page that links the picture, and for
+    // addresses that must be absolute (prefix the site's address); empty when it cannot be
+    // shown.
+    QString pictureAddress(const QString& stored) { return picture(stored); }
+
+private:
+    WebPictures& web();
+    bool finishPictures();
+    std::unique_ptr<WebPictures> m_web;
+    QString m_headerImg; // the custom inner-page header's picture markup
+    // Per picture file, the markup and links pages were given, taken out again should the
+    // picture fail to be made.
+    QHash<QString, QStringList> m_pictureMarkup;
 };
 
 } // namespace publish

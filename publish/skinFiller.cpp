@@ -106,7 +106,7 @@ QHash<QString, QString> Renderer::commonValues(bool home) const {
     QString name = home ? QLatin1String("<h1 class=\"orv-site-name\">") + nameLink +
                               QLatin1String("</h1>")
                         : nameLink;
-    if (!home && !m_headerPic.isEmpty()) {
+    if (!home && (m_headerFlash ? !m_headerPic.isEmpty() : !m_headerImg.isEmpty())) {
         name = m_headerFlash
                    ? QString(QLatin1String("<object class=\"orv-headflash\" "
                                            "type=\"application/x-shockwave-flash\" data=\"") +
@@ -117,14 +117,13 @@ QHash<QString, QString> Renderer::commonValues(bool home) const {
                              QLatin1String("\"><param name=\"quality\" value=\"high\"><param "
                                            "name=\"wmode\" value=\"transparent\">") +
                              nameLink + QLatin1String("</object>"))
-                   : QString(QLatin1String("<img class=\"orv-headpic\" src=\"") + m_headerPic +
-                             QLatin1String("\" alt=\"") + esc(orgName()) + QLatin1String("\">"));
+                   : m_headerImg;
     }
     v.insert(QStringLiteral("name_style"), name);
     if (!m_logo.isEmpty())
         v.insert(QStringLiteral("logo"),
-                 QLatin1String("<a class=\"orv-logo\" href=\"index.html\"><img src=\"") + m_logo +
-                     QLatin1String("\" alt=\"") + esc(orgName()) + QLatin1String("\"></a>"));
+                 QLatin1String("<a class=\"orv-logo\" href=\"index.html\">") + m_logo +
+                     QLatin1String("</a>"));
     v.insert(QStringLiteral("footer"), m_footer);
     v.insert(QStringLiteral("contact"), m_contactBlock);
     return v;
@@ -146,11 +145,12 @@ bool Renderer::homePage() {
             continue;
         if (introFormats.contains(n.format) && !v.contains(QStringLiteral("intro"))) {
             const Record& r = n.records.first();
-            const QString pic = picture(r.text(col::pagePicture1));
-            QString body = QStringLiteral("<div class=\"orv-intro\">");
-            if (!pic.isEmpty())
-                body += QLatin1String("<img class=\"orv-intro-pic\" src=\"") + pic +
-                        QLatin1String("\" alt=\"\">");
+            const QString pageTitle = r.text(col::pageTitle).trimmed().isEmpty()
+                                          ? label(n.name)
+                                          : r.text(col::pageTitle);
+            QString body = QStringLiteral("<div class=\"orv-intro\">") +
+                           img(r.text(col::pagePicture1), pageTitle, Box::Intro, true,
+                               QStringLiteral("orv-intro-pic"));
             body += QLatin1String("<p>") +
                     esc(cut(mdl_func::decode(r.text(col::pageBody)).simplified(), kIntroLength)) +
                     QLatin1String("</p></div>");
@@ -179,7 +179,7 @@ bool Renderer::homePage() {
                            v.value(QStringLiteral("products")) + v.value(QStringLiteral("gallery"));
     v[QStringLiteral("head")] += pageHead(kHome, m_siteName,
                                           m_intro.isEmpty() ? descriptionOf(blocks) : m_intro,
-                                          m_logo.isEmpty() ? firstPicture(blocks) : m_logo, false,
+                                          firstPicture(m_logo.isEmpty() ? blocks : m_logo), false,
                                           newsNodes);
     return write(kHome, m_homeSkin.fill(v));
 }

@@ -12,6 +12,7 @@ packages=(
   libzip-dev zlib1g-dev libssl-dev zip unzip socat
   fonts-wqy-microhei fonts-wqy-zenhei fonts-arphic-ukai fonts-arphic-uming fonts-noto-cjk
   libmicrohttpd-dev nginx
+  libvips-dev
   xvfb xauth imagemagick tidy
   dpkg-dev lintian desktop-file-utils appstream systemd x11-utils
 )

@@ -85,6 +85,7 @@ void TestHttpServe::initTestCase() {
     write(sites + "demo/extra.htm", QByteArray("<p>") + "\xB9\xD8\xD3\xDA" + "</p>"); // GBK
     write(sites + "demo/movie.swf", "FWS");
     write(sites + "demo/drawing.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><script>alert(1)</script></svg>");
+    write(sites + "demo/pics/mark-0123456789abcdef.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><script>alert(1)</script></svg>");
     write(sites + "demo/notes.dat", "x");
     write(sites + "demo/about/index.htm", "<p>about</p>");
     write(sites + "demo/empty/.keep", "");
@@ -233,6 +234,10 @@ void TestHttpServe::sitesAreSeparateOrigins() {
     QCOMPARE(svg.headers.value("content-type"), QByteArray("image/svg+xml"));
     const QByteArray policy = svg.headers.value("content-security-policy");
     QVERIFY2(policy.startsWith("sandbox") && !policy.contains("allow-scripts"), policy.constData());
+    // A published drawing under its hashed name: kept a year, and its script still never runs.
+    const Reply mark = fetch(port(), host("demo"), "/pics/mark-0123456789abcdef.svg");
+    QCOMPARE(mark.headers.value("content-security-policy"), policy);
+    QCOMPARE(mark.headers.value("cache-control"), QByteArray("public, max-age=31536000, immutable"));
     // A site's own page for what it does not have.
     const Reply missing = fetch(port(), host("demo"), "/none.html");
     QCOMPARE(missing.status, 404);

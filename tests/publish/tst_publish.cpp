@@ -4,6 +4,7 @@
 // and names that hold markup, apostrophes, blanks, slashes and dots. The published
 // folder is crawled from index.html as a visitor would, and every page goes through tidy.
 
+#include "cameraPhoto.h"
 #include "fixture.h"
 #include "common/mdl_func.h"
 #include "publish/publish.h"
@@ -243,6 +244,7 @@ private Q_SLOTS:
     void pageNamesAreSafeAndStable();
     void everyPagePassesTidy();
     void customHomePage();
+    void publishedPicturesAreLightAndPrivate();
     void refusedUploads_data();
     void refusedUploads();
     void foundAtItsAddress_data();
@@ -316,34 +318,34 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
              paras);
     page(QStringLiteral("imgTxt01"), 2, {QStringLiteral("关于我们")}, QStringLiteral("图文/一"),
          QStringLiteral("imgTxt01"), {QStringLiteral("图文一"), body, QStringLiteral("p1.jpg"), QStringLiteral("p2.jpg")},
-         QStringList{QStringLiteral("orv-pic-left\"><img src=\"pics/p1.jpg\""),
-                     QStringLiteral("orv-pic-right\"><img src=\"pics/p2.jpg\"")} + paras);
+         QStringList{QStringLiteral("orv-pic-left\"><picture><source type=\"image/webp\" srcset=\"pics/p1-40-"),
+                     QStringLiteral("orv-pic-right\"><picture><source type=\"image/webp\" srcset=\"pics/p2-40-")} + paras);
     page(QStringLiteral("imgTxt02"), 2, {QStringLiteral("关于我们")}, QStringLiteral("图文二"), QStringLiteral("imgTxt02"),
          {QStringLiteral("图文二"), body, QStringLiteral("p1.jpg"), QStringLiteral("missing.jpg")},
-         QStringList{QStringLiteral("<div class=\"orv-pics\"><figure class=\"orv-pic\"><img src=\"pics/p1.jpg\" alt=\"\"></figure></div>")} + paras);
+         QStringList{QStringLiteral("<div class=\"orv-pics\"><figure class=\"orv-pic\"><picture><source type=\"image/webp\" srcset=\"pics/p1-40-"),
+                     QStringLiteral(" width=\"40\" height=\"30\" alt=\"图文二\" decoding=\"async\"></picture></figure></div>")} + paras);
     up.node({QStringLiteral("关于我们")}, QStringLiteral("深 层"), true);
     const QStringList deep{QStringLiteral("关于我们"), QStringLiteral("深 层")};
     page(QStringLiteral("imgTxt03"), 3, deep, QStringLiteral("图文.三"), QStringLiteral("imgTxt03"),
          {QStringLiteral("图文三"), body, QStringLiteral("p2.jpg"), QString()},
-         QStringList{QStringLiteral("orv-pic-top\"><img src=\"pics/p2.jpg\"")} + paras);
+         QStringList{QStringLiteral("orv-pic-top\"><picture><source type=\"image/webp\" srcset=\"pics/p2-40-")} + paras);
     page(QStringLiteral("bigImg"), 3, deep, QStringLiteral(".."), QStringLiteral("bigImg"), {QStringLiteral("big.png")},
-         {QStringLiteral("orv-pic-full\"><img src=\"pics/big.png\"")});
+         {QStringLiteral("orv-pic-full\"><picture><source type=\"image/webp\" srcset=\"pics/big-40-")});
     page(QStringLiteral("adv"), 1, {}, QStringLiteral("<script>x</script>"), QStringLiteral("adv"),
          {QStringLiteral("<p class=[&#39;]lead[&#39;]>富文本<img src=\"[imgpath]/rich.png\"></p>")},
-         {QStringLiteral("<div class=\"orv-adv\"><p class='lead'>富文本<img src=\"pics/rich.png\"></p></div>")});
+         {QStringLiteral("<div class=\"orv-adv\"><p class='lead'>富文本<img src=\"pics/rich-40-")});
 
     // Pictures whose names mean something in an address, in each form a page stores them.
     up.picture(QStringLiteral("it's 1#%.jpg"));
     up.picture(QStringLiteral("a&b 2.png"));
-    const QString odd = QStringLiteral("<img src=\"pics/it%27s%201%23%25.jpg\">");
     page(QStringLiteral("adv, names with blanks, hashes, percents and apostrophes"), 1, {},
          QStringLiteral("怪名"), QStringLiteral("adv"),
          {QStringLiteral("<p><img src=\"[imgpath]/it[&#39;]s 1#%.jpg\"><img src=\"[imgpath]/it&#39;s 1#%.jpg\">"
                          "<img src=\"[imgpath]/it%27s%201%23%25.jpg\"><img src=\"[imgpath]/a&amp;b 2.png\"></p>")},
-         {QStringLiteral("<p>") + odd + odd + odd + QStringLiteral("<img src=\"pics/a%26b%202.png\"></p>")});
+         {QStringLiteral("<p><img src=\"pics/it_s_1-40-"), QStringLiteral("<img src=\"pics/a_b_2-40-")});
     page(QStringLiteral("bigImg, a name with a blank, a hash, a percent and an apostrophe"), 1, {},
          QStringLiteral("怪名大图"), QStringLiteral("bigImg"), {QStringLiteral("it's 1#%.jpg")},
-         {QStringLiteral("orv-pic-full\"><img src=\"pics/it%27s%201%23%25.jpg\"")});
+         {QStringLiteral("orv-pic-full\"><picture><source type=\"image/webp\" srcset=\"pics/it_s_1-40-")});
 
     // A news list over two pages, newest first, each item on its own page.
     up.node({}, QStringLiteral("新闻/动态"), false, QStringLiteral("news"));
@@ -358,7 +360,7 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
         QStringList item{QStringLiteral("<h1 class=\"orv-record-title\">") + t, QStringLiteral("<p>正文 %1</p>").arg(n),
                          date, QStringLiteral("返回列表")};
         if (n == 7)
-            item << QStringLiteral("orv-pic-top\"><img src=\"pics/n7.jpg\"");
+            item << QStringLiteral("orv-pic-top\"><picture><source type=\"image/webp\" srcset=\"pics/n7-40-");
         expects->append({QStringLiteral("news item %1").arg(n), title + site, item});
     }
 
@@ -369,13 +371,15 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
                                       {QStringLiteral("大楼"), QStringLiteral("g2.jpg"), QStringLiteral("g2_small.bmp")},
                                       {QStringLiteral("丢失"), QStringLiteral("gone.jpg"), QStringLiteral("gone_small.bmp")},
                                       {QStringLiteral("外面"), QStringLiteral("../outside.jpg"), QStringLiteral("dalmbuilder.tdc")}};
-    const QStringList shown{QStringLiteral("<a href=\"pics/g1.jpg\"><img src=\"pics/g1_small.bmp\" alt=\"车间 &#39;A&#39;\">"),
-                            QStringLiteral("<a href=\"pics/g2.jpg\"><img src=\"pics/g2.jpg\" alt=\"大楼\">"),
-                            QStringLiteral("<li><span class=\"orv-caption\">丢失</span></li>"),
-                            QStringLiteral("<li><span class=\"orv-caption\">外面</span></li>")};
+    const QList<QStringList> shown{
+        {QStringLiteral("<li><a href=\"pics/g1-40-"),
+         QStringLiteral(" alt=\"车间 &#39;A&#39;\" decoding=\"async\"></picture><span class=\"orv-caption\">")},
+        {QStringLiteral("<li><a href=\"pics/g2-40-")},
+        {QStringLiteral("<li><span class=\"orv-caption\">丢失</span></li>")},
+        {QStringLiteral("<li><span class=\"orv-caption\">外面</span></li>")}};
     for (int k = 0; k < pictures.size(); ++k) {
         up.record(1, QStringLiteral("图库."), pictures.at(k));
-        expects->append({QStringLiteral("imgs %1").arg(k), QStringLiteral("图库.") + site, {shown.at(k)}});
+        expects->append({QStringLiteral("imgs %1").arg(k), QStringLiteral("图库.") + site, shown.at(k)});
     }
 
     // Products in the three layouts, each with its own page.
@@ -395,9 +399,9 @@ void TestPublish::buildSite(Upload& up, QList<Expect>* expects) {
             QStringList own{QStringLiteral("<h1 class=\"orv-record-title\">") + esc,
                             QStringLiteral("<dd>规格 %1</dd>").arg(k), QStringLiteral("<p>介绍'%1'</p>").arg(k)};
             if (k == 1) {
-                own << QStringLiteral("<span class=\"orv-price\">26.50</span>") << QStringLiteral("src=\"pics/prod.jpg\"");
+                own << QStringLiteral("<span class=\"orv-price\">26.50</span>") << QStringLiteral("src=\"pics/prod-40-");
                 if (f != u"prod01")
-                    list << QStringLiteral("src=\"pics/prod.jpg\"");
+                    list << QStringLiteral("src=\"pics/prod-40-");
             }
             expects->append({f + QStringLiteral(" list %1").arg(k), owner + site, list});
             expects->append({f + QStringLiteral(" page %1").arg(k), name + site, own});
@@ -488,10 +492,10 @@ void TestPublish::plainTextIsEscapedAndSiteWideParts() {
         QVERIFY2(page.contains(QStringLiteral("<p class=\"orv-footer-name\">O&#39;Brien &amp; 华信 &quot;科技&quot;</p>")),
                  qPrintable(where));
         QVERIFY2(page.contains(QStringLiteral("星湖街 218 号 &lt;1&gt;")), qPrintable(where));
-        QVERIFY2(page.contains(QStringLiteral("url(\"pics/bg%20tile.jpg\")")), qPrintable(where));
+        QVERIFY2(page.contains(QStringLiteral("url(\"pics/bg_tile-40-")), qPrintable(where));
         // Inner pages show the custom header instead of the name.
         if (page.contains(QStringLiteral("skin/hsw02/")))
-            QVERIFY2(page.contains(QStringLiteral("<img class=\"orv-headpic\" src=\"pics/topHeadSelf.jpg\"")), qPrintable(where));
+            QVERIFY2(page.contains(QStringLiteral("<img class=\"orv-headpic\" src=\"pics/topheadself-40-")), qPrintable(where));
         if (page != home)
             QVERIFY2(!page.contains(QStringLiteral("orv-popup")), qPrintable(where));
         // The extra page is linked from the navigation by its own title.
@@ -572,6 +576,77 @@ void TestPublish::customHomePage() {
     const QString page = read(dir + QStringLiteral("-site/") + inner.first());
     QVERIFY(page.contains(QStringLiteral("<a href=\"index.html\">首页</a>")));
     QVERIFY(page.contains(QStringLiteral("<object class=\"orv-headflash\" type=\"application/x-shockwave-flash\" data=\"pics/topHeadSelf.swf\"")));
+}
+
+// A camera photo with its GPS position, a BMP thumbnail, a TIFF and a file that is no
+// picture: the site goes out with none of the metadata, none of the uploads' own files,
+// every picture with its size, and the broken one left out and named.
+void TestPublish::publishedPicturesAreLightAndPrivate() {
+    QTemporaryDir dir;
+    const QString up = dir.path() + QStringLiteral("/up/"), out = dir.path() + QStringLiteral("/out/");
+    QDir().mkpath(up);
+    QList<QByteArray> uploaded;
+    {
+        Upload u(up);
+        const auto keep = [&](const QString& name, const QByteArray& bytes) {
+            u.file(name, bytes);
+            uploaded << bytes;
+        };
+        keep(QStringLiteral("photo.jpg"), testsupport::cameraJpeg(1600, 1200, 6, 5));
+        keep(QStringLiteral("logo.jpg"), testsupport::cameraJpeg(300, 120, 1, 6));
+        u.picture(QStringLiteral("photo_small.bmp"), QStringLiteral("BMP"));
+        keep(QStringLiteral("scan.tif"), testsupport::plainTiff(64, 48));
+        keep(QStringLiteral("broken.jpg"), "\xFF\xD8 no photo after all");
+        u.info(QStringLiteral("logo"), QStringLiteral("logo.jpg"));
+        u.node({}, QStringLiteral("相册"), false, QStringLiteral("imgs"));
+        u.record(1, QStringLiteral("相册"), {QStringLiteral("工地"), QStringLiteral("photo.jpg"), QStringLiteral("photo_small.bmp")});
+        u.record(1, QStringLiteral("相册"), {QStringLiteral("缩略图"), QStringLiteral("gone.jpg"), QStringLiteral("photo_small.bmp")});
+        u.node({}, QStringLiteral("扫描"), false, QStringLiteral("imgTxt03"));
+        u.record(1, QStringLiteral("扫描"), {QStringLiteral("扫描件"), QStringLiteral("正文"), QStringLiteral("scan.tif")});
+        u.node({}, QStringLiteral("坏图"), false, QStringLiteral("imgTxt02"));
+        u.record(1, QStringLiteral("坏图"), {QStringLiteral("坏图"), QStringLiteral("正文"), QStringLiteral("broken.jpg"), QStringLiteral("photo.jpg")});
+        QVERIFY(u.ok());
+    }
+    const publish::Result r = publish::renderSite(up, builtInstallPath() + QStringLiteral("skins"), out);
+    QVERIFY2(r.ok, qPrintable(r.error));
+    QVERIFY2(r.log.join(u'\n').contains(QStringLiteral("broken.jpg")), qPrintable(r.log.join(u'\n')));
+    QVERIFY(crawl(out).broken.isEmpty());
+
+    static const QRegularExpression imgTag(QStringLiteral("<img [^>]*>"));
+    int imgs = 0, pictures = 0;
+    QDirIterator it(out, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString suffix = QFileInfo(file).suffix().toLower();
+        QVERIFY2(suffix != u"bmp" && suffix != u"tif" && suffix != u"tiff", qPrintable(file));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY2(!bytes.contains(testsupport::kCameraSerial) && !bytes.contains("Exif"), qPrintable(file));
+        QVERIFY2(!uploaded.contains(bytes), qPrintable(file));
+        if (file.contains(QLatin1String("/pics/")))
+            ++pictures;
+        if (suffix != u"html")
+            continue;
+        const QString page = QString::fromUtf8(bytes);
+        QVERIFY2(!page.contains(QLatin1String("broken")), qPrintable(file));
+        for (auto m = imgTag.globalMatch(page); m.hasNext(); ++imgs) {
+            const QString tag = m.next().captured();
+            QVERIFY2(tag.contains(QLatin1String(" width=\"")) && tag.contains(QLatin1String(" height=\"")), qPrintable(tag));
+        }
+    }
+    QVERIFY(imgs >= 5);
+    QVERIFY(pictures >= 8);
+    // The photo stands up (1200 × 1600), and the gallery's full view is a large copy of it.
+    bool tall = false;
+    QDirIterator pages(out, {QStringLiteral("*.html")}, QDir::Files);
+    while (pages.hasNext()) {
+        const QString page = read(pages.next());
+        tall = tall || page.contains(QStringLiteral("width=\"960\" height=\"1280\" alt=\"坏图\""));
+        if (page.contains(QLatin1String("class=\"orv-gallery\"")))
+            QVERIFY(page.contains(QRegularExpression(QStringLiteral("<a href=\"pics/photo-1200-[0-9a-f]{16}\\.jpg\">"))));
+    }
+    QVERIFY(tall);
 }
 
 void TestPublish::refusedUploads_data() {
@@ -693,7 +768,9 @@ void TestPublish::foundAtItsAddress() {
         if (text.contains(feedLink))
             linkingFeed << page;
         if (text.contains(QStringLiteral("<title>新闻 7 ")))
-            QVERIFY(text.contains(QStringLiteral("<meta property=\"og:image\" content=\"") + base + QStringLiteral("pics/n7.jpg\">")));
+            QVERIFY(text.contains(QRegularExpression(QStringLiteral("<meta property=\"og:image\" content=\"") +
+                                                     QRegularExpression::escape(base) +
+                                                     QStringLiteral("pics/n7-[0-9]+-[0-9a-f]{16}\\.jpg\">"))));
     }
     const QString robots = read(site + QStringLiteral("robots.txt"));
     QVERIFY(robots.startsWith(QStringLiteral("User-agent: *\n")));
@@ -704,7 +781,9 @@ void TestPublish::foundAtItsAddress() {
     }
     QVERIFY(robots.contains(QStringLiteral("Sitemap: ") + base + QStringLiteral("sitemap.xml\n")));
     const QString home = read(site + QStringLiteral("index.html"));
-    QVERIFY(home.contains(QStringLiteral("<meta property=\"og:image\" content=\"") + base + QStringLiteral("pics/logo.png\">")));
+    QVERIFY(home.contains(QRegularExpression(QStringLiteral("<meta property=\"og:image\" content=\"") +
+                                                   QRegularExpression::escape(base) +
+                                                   QStringLiteral("pics/logo-[0-9]+-[0-9a-f]{16}\\.(png|jpg)\">"))));
 
     // The sitemap lists every page once, the extra page too, each with its date.
     everyPage << base + QStringLiteral("extra.htm");
