@@ -72,8 +72,9 @@ QString Renderer::gallery(int node, int from, int count) {
         // The tile is made from the picture itself; its small copy serves when it is gone.
         const QString stored = r.text(col::galleryPicture);
         const QString full = picture(stored);
-        QString inner = img(full.isEmpty() ? r.text(col::galleryThumbnail) : stored,
-                            r.text(col::galleryCaption), Box::Thumb, k - from < 4);
+        // The caption beside the tile names the picture; an alt text would say it twice.
+        QString inner = img(full.isEmpty() ? r.text(col::galleryThumbnail) : stored, QString(),
+                            Box::Thumb, k - from < 4);
         inner += QLatin1String("<span class=\"orv-caption\">") + caption + QLatin1String("</span>");
         if (full.isEmpty())
             out += QLatin1String("<li>") + inner + QLatin1String("</li>");
